@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The per-user store of settings that outlive a run: start-window and update-check
+// flags, recent-file lists, stored DB2 logons. It is organised as the per-user
+// registry it stands in for: keys named by backslash paths
+// ("Software\Quillmark\Ferrovan") holding named string and integer values; key and
+// value names compare without regard to case and keep the spelling they were created
+// with.
+//
+// The store is one file, ${XDG_CONFIG_HOME:-~/.config}/quillmark/settings.reg, or the
+// file named by FERROVAN_SETTINGS_FILE. Every call reads the file anew and every
+// change rewrites it at once (through a temporary file), so two windows or two
+// processes never work on a stale copy. It can hold passwords: it is created
+// readable and writable by its owner only.
+class TSettingsStore {
+public:
+  TSettingsStore();
+  explicit TSettingsStore(std::string fileName);
+
+  static std::string DefaultFileName();
+  const std::string& FileName() const { return File; }
+
+  bool KeyExists(const std::string& key) const;
+  void CreateKey(const std::string& key);
+  void DeleteKey(const std::string& key);  // with its subkeys
+  // Names of the direct subkeys, in the order they were created.
+  std::vector<std::string> GetKeyNames(const std::string& key) const;
+  std::vector<std::string> GetValueNames(const std::string& key) const;
+
+  bool ValueExists(const std::string& key, const std::string& name) const;
+  std::string ReadString(const std::string& key, const std::string& name, const std::string& defaultValue = "") const;
+  int ReadInteger(const std::string& key, const std::string& name, int defaultValue = 0) const;
+  bool ReadBool(const std::string& key, const std::string& name, bool defaultValue = false) const;
+  // Writing creates the key when it is missing.
+  void WriteString(const std::string& key, const std::string& name, const std::string& value);
+  void WriteInteger(const std::string& key, const std::string& name, int value);
+  void WriteBool(const std::string& key, const std::string& name, bool value);  // stored as integer 1 or 0
+  void DeleteValue(const std::string& key, const std::string& name);
+
+  struct Value {
+    std::string Name;
+    bool IsInteger = false;
+    std::string Text;
+    int Integer = 0;
+  };
+  struct Key {
+    std::string Path;
+    std::vector<Value> Values;
+  };
+
+private:
+  std::vector<Key> Load() const;
+  void Save(const std::vector<Key>& keys) const;
+
+  std::string File;
+};

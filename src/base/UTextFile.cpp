@@ -1,0 +1,74 @@
+#include "base/UTextFile.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "base/UExceptions.h"
+
+namespace {
+
+std::string Convert(std::string_view input, const char* from, const char* to) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(std::string("No conversion from ") + from + " to " + to);
+  std::string output;
+  output.resize(input.size() * 2 + 16);
+  char* in = const_cast<char*>(input.data());
+  size_t inLeft = input.size();
+  size_t done = 0;
+  while (inLeft > 0) {
+    char* out = output.data() + done;
+    size_t outLeft = output.size() - done;
+    size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+    done = output.size() - outLeft;
+    if (rc == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) {
+        output.resize(output.size() * 2);
+        continue;
+      }
+      iconv_close(cd);
+      throw EConvertError(std::string("Malformed ") + from + " text at byte " +
+                          std::to_string(input.size() - inLeft));
+    }
+  }
+  iconv_close(cd);
+  output.resize(done);
+  return output;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) throw EInOutError("Cannot read file \"" + fileName + "\"");
+  return buffer.str();
+}
+
+void WriteFileBytes(const std::string& fileName, std::string_view bytes) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  if (!out) throw EInOutError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw EInOutError("Cannot write file \"" + fileName + "\"");
+}
+
+std::string ReadTextFile(const std::string& fileName) {
+  std::string bytes = ReadFileBytes(fileName);
+  auto startsWith = [&](std::string_view bom) { return bytes.compare(0, bom.size(), bom) == 0; };
+  if (startsWith("\xEF\xBB\xBF")) return bytes.substr(3);
+  if (startsWith("\xFF\xFE")) return Utf16ToUtf8(std::string_view(bytes).substr(2), false);
+  if (startsWith("\xFE\xFF")) return Utf16ToUtf8(std::string_view(bytes).substr(2), true);
+  return bytes;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) { return Convert(utf8, "UTF-8", "UTF-16LE"); }
+
+std::string Utf16ToUtf8(std::string_view utf16, bool bigEndian) {
+  return Convert(utf16, bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8");
+}
