@@ -1,1 +1,30 @@
-int main() { return 0; }
+#include <iostream>
+
+#include "app/UCmdLineProcessor.h"
+#include "app/UFerrovan.h"
+#include "base/UCommandLine.h"
+#include "base/UExceptions.h"
+
+int main(int argc, char** argv) {
+  TStringList params;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << CommandLineUsage();
+      return ecSuccess;
+    }
+    if (arg == "--version") {
+      std::cout << "ferrovan " << FERROVAN_VERSION << "\n";
+      return ecSuccess;
+    }
+    params.Add(UnquoteArgument(arg));
+  }
+  try {
+    TApp& app = TFerrovan::GetInstance();
+    app.SetParameters(params);
+    return app.Run();
+  } catch (const std::exception& e) {
+    std::cerr << "ferrovan: " << ExceptionMessage(e) << "\n";
+    return ecException;
+  }
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+// The statement texts of one destination.
+class TSqlCreator {
+public:
+  virtual ~TSqlCreator() = default;
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+// Turns date and time texts into texts a destination accepts.
+class TDateFormatParser {
+public:
+  virtual ~TDateFormatParser() = default;
+};

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include "app/UCmdLineProcessor.h"
+#include "AppTestSupport.h"
+#include "base/UCommandLine.h"
+#include "base/UPaths.h"
+#include "base/UTextFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Texts of the log lines, timestamps removed.
+std::vector<std::string> LogTexts(const std::string& file) {
+  std::vector<std::string> texts;
+  if (!std::filesystem::exists(file)) return texts;
+  TStringList lines;
+  lines.SetText(ReadFileBytes(file));
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string& l = lines[i];
+    texts.push_back(l.size() > 26 && l[0] == '[' && l[24] == ']' ? l.substr(26) : "(continued) " + l);
+  }
+  return texts;
+}
+
+// One processor over two recording logons and a recording session factory.
+struct Harness {
+  Harness() {
+    Processor.SourceDBObjectFactory = Source.get();
+    Processor.DestDBObjectFactory = Dest.get();
+    Processor.SetExecutorFactory(&Sessions);
+  }
+
+  std::string File(const std::string& name, const std::string& content = "[Load]\r\n") {
+    std::string path = Dir.Path() + "/" + name;
+    WriteFileBytes(path, content);
+    return path;
+  }
+
+  bool RunWith(TStringList params) {
+    params.Insert(0, "logfile=" + Log);
+    return Processor.Execute(params);
+  }
+
+  std::vector<std::string> SessionsRun() const {
+    std::vector<std::string> names;
+    for (const auto& r : Sessions.Runs) names.push_back(ExtractFileName(r.SessionFile));
+    return names;
+  }
+
+  TempDir Dir;
+  std::string Log = Dir.Path() + "/run.log";
+  std::unique_ptr<TTestDBObjectFactory> Source = MakeFactory<TTestDBObjectFactory>();
+  std::unique_ptr<TTestDBObjectFactory> Dest = MakeFactory<TTestDBObjectFactory>();
+  TRecordingExecutorFactory Sessions;
+  TDBConvertCmdLineProcessor Processor;
+};
+
+class CmdLineTest : public ::testing::Test, public Harness {};
+
+}  // namespace
+
+TEST(CommandLineSplitTest, BlanksOutsideQuotesSeparateAndQuotesGoAway) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"a b  c", {"a", "b", "c"}},
+      {"session=\"/my dir/a b.uld\" logfile=x", {"session=/my dir/a b.uld", "logfile=x"}},
+      {"\"session=/q r.uld\"", {"session=/q r.uld"}},
+      {"db2_password=\"p\"\"w d\"", {"db2_password=p\"w d"}},
+      {" \t\r\n", {}},
+      {"key=\"\" next", {"key=", "next"}},
+      {"x=1\r", {"x=1"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.words) << c.line;
+  EXPECT_EQ(UnquoteArgument("session=\"/a b/c.uld\""), "session=/a b/c.uld");
+  EXPECT_EQ(UnquoteArgument("plain value"), "plain value");  // the shell already split it
+}
+
+TEST_F(CmdLineTest, NoParametersLeavesItToTheFrontEnd) {
+  EXPECT_FALSE(Processor.Execute(TStringList()));
+  EXPECT_TRUE(Source->TestLogon().Calls.empty());
+}
+
+TEST_F(CmdLineTest, BothLogonsGetEveryParameter) {
+  TStringList params{"sqlite_database=a.db", "DB2_USERNAME=u", "stray"};
+  EXPECT_TRUE(RunWith(params));
+  ASSERT_EQ(Source->TestLogon().Calls.size(), 1u);
+  ASSERT_EQ(Dest->TestLogon().Calls.size(), 1u);
+  EXPECT_EQ(Dest->TestLogon().Calls[0].Values("db2_username"), "u");
+  EXPECT_EQ(Dest->TestLogon().Calls[0].Count(), 4);  // logfile included, "stray" kept
+  EXPECT_EQ(Processor.ExitCode, ecSuccess);
+  EXPECT_TRUE(LogTexts(Log).empty());  // no action key: nothing logged
+}
+
+TEST_F(CmdLineTest, FailedLogonsStopTheRun) {
+  struct Case {
+    bool sourceResult;
+    std::string sourceError, destError;
+    std::vector<std::string> log;
+    size_t destCalls;
+  } cases[] = {
+      {false, "", "", {}, 0},  // returned false: nothing logged, destination not tried
+      {true, "", "SQL30082N wrong password", {"SQL30082N wrong password"}, 1},
+      {true, "file missing", "", {"file missing"}, 0},
+  };
+  for (const auto& c : cases) {
+    Harness fresh;  // a new processor each time
+    fresh.Source->TestLogon().Result = c.sourceResult;
+    fresh.Source->TestLogon().Error = c.sourceError;
+    fresh.Dest->TestLogon().Error = c.destError;
+    std::string session = fresh.File("s.uld");
+    EXPECT_FALSE(fresh.RunWith(TStringList{"session=" + session}));
+    EXPECT_EQ(LogTexts(fresh.Log), c.log);
+    EXPECT_EQ(fresh.Dest->TestLogon().Calls.size(), c.destCalls);
+    EXPECT_TRUE(fresh.Sessions.Runs.empty());
+    EXPECT_EQ(fresh.Processor.ExitCode, ecNotStarted);
+  }
+}
+
+TEST_F(CmdLineTest, OneActionRunsChosenByKeyOrder) {
+  std::string s1 = File("one.uld"), s2 = File("two.ulq"), ws = File("ws.txt", s2 + "\r\n");
+  std::string sql = File("x.sql", "select 1;");
+  // Keys in any case; the first occurrence of a key counts; values are trimmed.
+  EXPECT_TRUE(RunWith(TStringList{"SQL=" + sql, "Session= " + s1 + " \r", "session=" + s2}));
+  EXPECT_EQ(SessionsRun(), std::vector<std::string>{"one.uld"});
+  EXPECT_EQ(Sessions.Runs[0].LogFile, Log);
+  EXPECT_EQ(LogTexts(Log), std::vector<std::string>{s1});
+
+  Harness other;
+  EXPECT_TRUE(other.RunWith(TStringList{"session=" + s1, "WORKSPACE=" + ws}));
+  EXPECT_EQ(other.SessionsRun(), std::vector<std::string>{"two.ulq"});
+
+  Harness empty;  // a key with an empty value counts as absent
+  EXPECT_TRUE(empty.RunWith(TStringList{"workspace=", "session=" + s2}));
+  EXPECT_EQ(empty.SessionsRun(), std::vector<std::string>{"two.ulq"});
+}
+
+TEST_F(CmdLineTest, WorkspaceRunsEveryLineAsWritten) {
+  std::string a = File("a.uld"), b = File("b b.ula");
+  std::string ws = File("work.space", a + "\r\n" + Dir.Path() + "/gone.uld\r\n\r\n" + b + "\r\n" + File("c.ULD") + "\r\n");
+  EXPECT_TRUE(RunWith(TStringList{"workspace=" + ws}));
+  EXPECT_EQ(SessionsRun(), (std::vector<std::string>{"a.uld", "b b.ula"}));
+  EXPECT_EQ(LogTexts(Log), (std::vector<std::string>{ws, a, "session file: " + Dir.Path() + "/gone.uld not exists.",
+                                                     "session file:  not exists.", b, Dir.Path() + "/c.ULD",
+                                                     "invalid session file."}));
+  EXPECT_EQ(Processor.ExitCode, ecFailed);
+}
+
+TEST_F(CmdLineTest, MissingFilesAreLoggedAndFailTheRun) {
+  struct Case {
+    std::string key;
+    std::string text;
+  } cases[] = {
+      {"workspace", "workspace file: " + Dir.Path() + "/nope not exists."},
+      {"session", "session file: " + Dir.Path() + "/nope not exists."},
+  };
+  for (const auto& c : cases) {
+    Harness fresh;
+    EXPECT_TRUE(fresh.RunWith(TStringList{c.key + "=" + Dir.Path() + "/nope"}));
+    EXPECT_EQ(LogTexts(fresh.Log), std::vector<std::string>{c.text});
+    EXPECT_EQ(fresh.Processor.ExitCode, ecFailed);
+  }
+}
+
+TEST_F(CmdLineTest, SessionOutcomeBecomesTheExitCode) {
+  std::string a = File("a.uld"), b = File("b.uld");
+  Sessions.ResultCode = ecRowsRejected;
+  EXPECT_TRUE(RunWith(TStringList{"workspace=" + File("w", a + "\r\n" + b)}));
+  EXPECT_EQ(Processor.ExitCode, ecRowsRejected);
+  Sessions.ResultCode = ecFailed;
+  EXPECT_TRUE(RunWith(TStringList{"session=" + a}));
+  EXPECT_EQ(Processor.ExitCode, ecFailed);
+}
+
+TEST_F(CmdLineTest, SqlFileGoesToTheChosenSideAndFailuresAreLogged) {
+  std::string sql = File("q.sql", "select 1;\r\nselect 2;");
+  struct Case {
+    std::string key;
+    bool withSource, withDest;
+    std::vector<std::string> log;
+  } cases[] = {
+      {"source_sql", false, true, {"can not execute sql file, check your parameter sql/source_sql/dest_sql."}},
+      {"dest_sql", true, false, {"can not execute sql file, check your parameter sql/source_sql/dest_sql."}},
+      // The connections of these factories were never opened, so the script fails:
+      // the failure is logged and the closing line still follows.
+      {"sql", true, true,
+       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: Connection is not open",
+        "end execute sql."}},
+      {"sql", false, true,
+       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: Connection is not open",
+        "end execute sql."}},
+  };
+  for (const auto& c : cases) {
+    Harness fresh;
+    if (!c.withSource) fresh.Processor.SourceDBObjectFactory = nullptr;
+    if (!c.withDest) fresh.Processor.DestDBObjectFactory = nullptr;
+    EXPECT_TRUE(fresh.RunWith(TStringList{c.key + "=" + sql}));
+    EXPECT_EQ(LogTexts(fresh.Log), c.log) << c.key;
+    EXPECT_EQ(fresh.Processor.SqlTarget, c.key == "sql" ? "check" : c.key.substr(0, c.key.find('_')));
+    EXPECT_EQ(fresh.Processor.ExitCode, ecFailed);
+  }
+  Harness unreadable;
+  EXPECT_TRUE(unreadable.RunWith(TStringList{"dest_sql=" + Dir.Path() + "/none.sql"}));
+  auto log = LogTexts(unreadable.Log);
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[1].rfind("exception: Cannot open file \"" + Dir.Path() + "/none.sql\"", 0), 0u) << log[1];
+  EXPECT_EQ(log[2], "end execute sql.");
+}

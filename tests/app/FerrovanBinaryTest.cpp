@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "base/UPaths.h"
+#include "base/UStrings.h"
+#include "base/UTextFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct TProcessResult {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+// Runs the built program as a scheduler would: no display, its own user folders.
+TProcessResult RunFerrovan(const TempDir& dir, const std::string& args) {
+  std::string errFile = dir.Path() + "/stderr.txt";
+  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" + dir.Path() +
+                        "/data' FERROVAN_SETTINGS_FILE='" + dir.Path() + "/settings.reg' '" FERROVAN_BINARY "' " +
+                        args + " 2>'" + errFile + "'";
+  TProcessResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer{};
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.Out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.Err = FileExists(errFile) ? ReadFileBytes(errFile) : "";
+  return result;
+}
+
+std::vector<std::string> LogTexts(const std::string& file) {
+  std::vector<std::string> texts;
+  TStringList lines;
+  lines.SetText(ReadFileBytes(file));
+  for (int i = 0; i < lines.Count(); ++i) texts.push_back(lines[i].substr(26));
+  return texts;
+}
+
+}  // namespace
+
+TEST(FerrovanBinaryTest, HelpAndVersionTouchNothing) {
+  TempDir dir;
+  for (const char* flag : {"--help", "-h"}) {
+    auto r = RunFerrovan(dir, flag);
+    EXPECT_EQ(r.ExitCode, 0);
+    for (const char* key : {"logfile=", "workspace=", "session=", "source_sql=", "dest_sql=", "sql=",
+                            "sqlite_database=", "db2_username=", "db2_password=", "db2_server=", "db2_protocol=",
+                            "db2_hostname=", "db2_port=", "Exit codes:", "  4  "})
+      EXPECT_NE(r.Out.find(key), std::string::npos) << key;
+  }
+  auto v = RunFerrovan(dir, "--version");
+  EXPECT_EQ(v.ExitCode, 0);
+  EXPECT_EQ(v.Out.rfind("ferrovan ", 0), 0u) << v.Out;
+  EXPECT_FALSE(DirectoryExists(dir.Path() + "/data"));
+}
+
+TEST(FerrovanBinaryTest, NoParametersAndNoFrontEndPrintsUsage) {
+  TempDir dir;
+  auto r = RunFerrovan(dir, "");
+  EXPECT_EQ(r.ExitCode, 2);
+  EXPECT_NE(r.Err.find("Usage: ferrovan"), std::string::npos) << r.Err;
+}
+
+TEST(FerrovanBinaryTest, UnwritableLogFileEndsWithItsName) {
+  TempDir dir;
+  std::string log = dir.Path() + "/missing folder/run.log";
+  auto r = RunFerrovan(dir, "\"logfile=" + log + "\" sqlite_database=/nonexistent.db");
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Err.find(log), std::string::npos) << r.Err;
+}
+
+TEST(FerrovanBinaryTest, FailedLogonWithoutFrontEndEndsNotStarted) {
+  TempDir dir;
+  std::string log = dir.Path() + "/run.log";
+  auto r = RunFerrovan(dir, "logfile=\"" + log + "\" sqlite_database=" + dir.Path() +
+                                "/none.db db2_server=NONE db2_username=u db2_password=p session=x.uld");
+  EXPECT_EQ(r.ExitCode, 2);
+  auto texts = LogTexts(log);
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(), "Logon failed and no front end can open: the run ends.");
+}
