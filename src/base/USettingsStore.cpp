@@ -105,7 +105,6 @@ std::vector<TSettingsStore::Key> TSettingsStore::Load() const {
     }
     size_t pos = 0;
     Value v;
-    std::string rest;
     if (!current || !Unquote(line, pos, v.Name) || pos >= line.size() || line[pos] != '=')
       throw Exception("Settings file \"" + File + "\" is damaged at line " + std::to_string(i + 1));
     ++pos;
