@@ -1,36 +1,362 @@
 #pragma once
 
+// A small data-access layer over two back ends: SQLite files (the SQLite C library)
+// and DB2 through its ODBC/CLI driver (unixODBC). Connections, parameterised queries
+// with a forward-only cursor, scripts and catalogue look-ups share one interface, so
+// the layers above never see a back-end handle.
+
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "base/UExceptions.h"
 #include "base/UStrings.h"
 
-// An error reported by a database engine or driver; the message is its own text.
+enum class TFieldType {
+  ftUnknown,
+  ftString,
+  ftSmallint,
+  ftInteger,
+  ftWord,
+  ftBoolean,
+  ftFloat,
+  ftCurrency,
+  ftBCD,
+  ftDate,
+  ftTime,
+  ftDateTime,
+  ftBytes,
+  ftVarBytes,
+  ftAutoInc,
+  ftBlob,
+  ftMemo,
+  ftGraphic,
+  ftFmtMemo,
+  ftFixedChar,
+  ftWideString,
+  ftLargeint,
+  ftOraBlob,
+  ftOraClob,
+  ftTimeStamp,
+  ftTimeStampOffset,
+  ftFMTBcd,
+  ftFixedWideChar,
+  ftWideMemo,
+  ftGuid,
+  ftLongWord,
+  ftShortint,
+  ftByte,
+  ftExtended,
+  ftSingle
+};
+
+// "ftString", "ftInteger", ...; "ftUnknown" for values outside the enumeration.
+std::string FieldTypeName(TFieldType type);
+
+// Raised for everything a back end refuses. The message is the engine's or the
+// driver's own text; for ODBC one "[SQLSTATE] message" line per diagnostic record.
+// It never carries a connection string or a password.
 class EDatabaseError : public Exception {
 public:
   using Exception::Exception;
 };
 
-// One connection to a database, chosen by provider name ("Sqlite", "DB2"). The
-// parameter texts and provider options are set before Connect. The back ends are
-// not part of this build yet: connecting reports that plainly.
+// How one value is held, independent of the column's declared type: SQLite keeps
+// whatever it was given, so a DATE column may hold text, a number or a blob.
+enum class TValueKind { Null, Integer, Float, Text, Bytes, DateTime };
+
+struct TDateTimeParts {
+  int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+  uint32_t Fraction = 0;  // nanoseconds
+  bool HasDate = false, HasTime = false;
+};
+
+class TUniQuery;
+class TUniConnection;
+
+namespace dac_detail {
+class TConnectionImpl;
+class TStatementImpl;
+struct TTableInfo;
+struct TColumnInfo;
+}  // namespace dac_detail
+
+// ---------------------------------------------------------------------------
+
 class TUniConnection {
 public:
-  TUniConnection() = default;
-  ~TUniConnection() = default;
+  TUniConnection();
+  ~TUniConnection();
   TUniConnection(const TUniConnection&) = delete;
   TUniConnection& operator=(const TUniConnection&) = delete;
 
-  std::string ProviderName;
-  std::string Username;
-  std::string Password;
-  std::string Server;
-  std::string Database;
-  TStringList SpecificOptions;
-  bool LoginPrompt = false;
+  std::string ProviderName;  // "Sqlite" or "DB2", without regard to case
+  std::string Username, Password, Server, Database;
+  TStringList SpecificOptions;  // EncryptionAlgorithm, EncryptionKey, ... (others accepted and ignored)
+  bool LoginPrompt = false;     // never prompts; kept for callers that set it
 
-  void Connect();
-  void Disconnect() {}
-  bool Connected() const { return false; }
-  std::string ServerVersion() const { return ""; }
+  void Connect();  // raises EDatabaseError; nothing happens when already connected
+  void Disconnect();  // closes every query of this connection first
+  bool Connected() const;
+
+  void StartTransaction();
+  void Commit();
+  void Rollback();
+  bool InTransaction() const;
+
+  std::string ServerVersion() const;
+
+  // For the queries, scripts and catalogue look-ups of this layer.
+  dac_detail::TConnectionImpl& Impl();
+  void RegisterQuery(TUniQuery* query);
+  void UnregisterQuery(TUniQuery* query);
+
+private:
+  std::unique_ptr<dac_detail::TConnectionImpl> FImpl;
+  std::vector<TUniQuery*> FQueries;
+};
+
+// The DB2 CLI connection string for a Server text of "name=value;..." items.
+// Protocol=Standard (exact case) gives the catalogued-alias form
+//   DRIVER={IBM DB2 ODBC DRIVER};DBALIAS=<Database>;UID=..;PWD=..
+// anything else the TCP/IP form
+//   DRIVER={<Driver>};DATABASE=..;Hostname=..;Port=..;Protocol=..;UID=..;PWD=..
+// A value holding ';', '{', '}' or blanks at its ends is written in braces, as ODBC
+// wants, so a password such as "a;b" cannot add items of its own.
+std::string BuildDB2CliConnectionString(const std::string& server, const std::string& user,
+                                        const std::string& password);
+
+// The driver names the ODBC driver manager knows, in its order.
+std::vector<std::string> ListOdbcDriverNames();
+
+// ---------------------------------------------------------------------------
+
+class TUniParam {
+public:
+  std::string Name;
+  TFieldType DataType = TFieldType::ftUnknown;
+  bool IsNull = true;
+
+  void Clear();  // NULL; the data type stays, so a NULL still binds with it
+  void SetAsInteger(int64_t value);   // ftLargeint
+  void SetAsFloat(double value);      // ftFloat
+  void SetAsBoolean(bool value);      // ftBoolean
+  void SetAsString(const std::string& value);      // ftString (UTF-8)
+  void SetAsWideString(const std::string& utf8);   // ftWideString
+  // Large values: ftBlob, ftOraBlob, ftGraphic, ftBytes, ftVarBytes are bytes; ftMemo,
+  // ftOraClob, ftWideMemo, ftFmtMemo are UTF-8 text.
+  void LoadFromBytes(const std::string& bytes, TFieldType lobType);
+  bool IsLob() const;
+  bool IsBinary() const;  // bytes rather than text
+
+  TValueKind Kind() const { return IsNull ? TValueKind::Null : FKind; }
+  int64_t IntegerValue() const { return FInt; }
+  double FloatValue() const { return FFloat; }
+  const std::string& TextValue() const { return FText; }  // text or bytes
+
+private:
+  TValueKind FKind = TValueKind::Null;
+  int64_t FInt = 0;
+  double FFloat = 0;
+  std::string FText;
+};
+
+class TUniField {
+public:
+  std::string FieldName;
+  TFieldType DataType = TFieldType::ftUnknown;
+  int Size = 0;       // characters or bytes for text and binary types; scale for ftBCD/ftFMTBcd
+  int Precision = 0;  // digits for ftBCD/ftFMTBcd, 0 when unknown
+
+  bool IsNull() const { return FKind == TValueKind::Null; }
+  TValueKind ValueKind() const { return FKind; }
+
+  // NULL gives "". Integers exact, floats as the shortest text that reads back as the
+  // same double ("3.5", "0.1", "1e-300"), text and bytes as stored, dates and times as
+  // "yyyy-mm-dd", "hh:mm:ss", "yyyy-mm-dd hh:mm:ss[.fraction]" (fraction without
+  // trailing zeros). Never depends on the process locale.
+  std::string AsString() const;
+  std::string AsBytes() const;  // raw bytes; the UTF-8 bytes of text
+  int64_t AsInteger() const;    // raises EConvertError for a value that is no integer
+  double AsFloat() const;       // raises EConvertError for a value that is no number
+  bool AsBoolean() const;
+  // From a date/time value, or text in the forms AsString writes (a 'T' between date
+  // and time is accepted too); raises EConvertError otherwise.
+  TDateTimeParts AsDateTimeParts() const;
+
+  // Used by the back ends to fill in the current row.
+  void SetNull();
+  void SetInteger(int64_t value);
+  void SetFloat(double value);
+  void SetText(std::string value);
+  void SetBytes(std::string value);
+  void SetDateTime(const TDateTimeParts& value);
+
+private:
+  TValueKind FKind = TValueKind::Null;
+  int64_t FInt = 0;
+  double FFloat = 0;
+  std::string FText;
+  TDateTimeParts FDateTime;
+};
+
+// ---------------------------------------------------------------------------
+
+// SQL text with ":name" parameters turned into "?" placeholders.
+struct TParsedSql {
+  std::string Sql;                      // with "?" at every parameter place
+  std::vector<std::string> Names;       // distinct names in order of first use ("" for a bare "?")
+  std::vector<int> Positions;           // index into Names for each "?" in Sql
+};
+// ":name" (letters, digits, '_') is a parameter outside '...', "...", [...] and `...`
+// quoting and outside -- and /* */ comments; "::" is no parameter. A name used more
+// than once (without regard to case) is one parameter.
+TParsedSql ParseSqlParameters(const std::string& sql);
+
+class TUniQuery {
+public:
+  explicit TUniQuery(TUniConnection* connection = nullptr);
+  ~TUniQuery();
+  TUniQuery(const TUniQuery&) = delete;
+  TUniQuery& operator=(const TUniQuery&) = delete;
+
+  void SetConnection(TUniConnection* connection);
+  TUniConnection* Connection() const { return FConnection; }
+
+  // Assigning another text closes and unprepares the query; the parameters are
+  // parsed anew at the next use, values of parameters whose names remain are kept.
+  std::string SQL;
+  void SetSQL(const std::string& sql) { SQL = sql; }
+  const std::string& GetSQL() const { return SQL; }
+  // Off: ":name" is plain text (scripts). Read when the SQL text is parsed.
+  bool ParamCheck = true;
+
+  int ParamCount();
+  TUniParam& ParamByName(const std::string& name);  // raises EDatabaseError "Parameter 'x' not found"
+  TUniParam* FindParam(const std::string& name);
+  TUniParam& Params(int index);
+
+  bool AutoPrepare = true;     // statements are always prepared before they run
+  int FetchRows = 50;          // rows fetched per round trip to the server
+  bool UniDirectional = true;  // the cursor is forward-only in any case
+  TStringList SpecificOptions;  // QueryRecCount (default True); FetchAll is accepted, rows are never all fetched
+
+  void Prepare();
+  void Unprepare();
+  bool Prepared() const;
+
+  // Runs the statement; when it yields rows the query becomes active on the first one.
+  void Execute();
+  void ExecSQL() { Execute(); }
+  // Execute for a statement that must yield rows; raises EDatabaseError otherwise.
+  void Open();
+  void Close();
+
+  bool Active() const { return FActive; }
+  bool Eof() const { return FEof; }
+  void Next();
+
+  int FieldCount() const { return static_cast<int>(FFields.size()); }
+  TUniField& Fields(int index);
+  TUniField& FieldByName(const std::string& name);  // raises EDatabaseError "Field 'x' not found"
+  TUniField* FindField(const std::string& name);
+
+  int RowsAffected() const { return FRowsAffected; }
+  // Rows of the open result, counted by a "select count(1) from (...) a" on the same
+  // connection with the same parameters. Raises EDatabaseError when the query is not
+  // active or QueryRecCount is False.
+  int RecordCount();
+
+  // Round trips the back end made to fetch rows since the statement was prepared
+  // (SQLite: steps; ODBC: SQLFetch calls), for tests of the batching.
+  int64_t FetchCalls() const;
+
+  // Called by the connection when it disconnects or goes away.
+  void ConnectionClosing();
+  void ConnectionDestroyed();
+
+private:
+  void EnsureParsed();
+  void CheckConnection();
+  void BindValues(std::vector<const TUniParam*>& binds);
+  void FetchCurrent();
+  static TUniParam* FindParamIn(std::vector<TUniParam>& params, const std::string& name);
+
+  TUniConnection* FConnection = nullptr;
+  std::string FParsedText;
+  bool FParsed = false;
+  TParsedSql FParsedSql;
+  std::vector<TUniParam> FParams;
+  std::unique_ptr<dac_detail::TStatementImpl> FStatement;
+  std::vector<TUniField> FFields;
+  bool FActive = false;
+  bool FEof = true;
+  int FRowsAffected = -1;
+  int FRecordCount = -1;
+};
+
+// ---------------------------------------------------------------------------
+
+class TUniScript {
+public:
+  explicit TUniScript(TUniConnection* connection = nullptr);
+  ~TUniScript();
+  void SetConnection(TUniConnection* connection);
+  TUniConnection* Connection() const { return FConnection; }
+
+  std::string SQL;
+  // Not owned. When set, statements that start with SELECT, WITH, VALUES, PRAGMA or
+  // EXPLAIN run in it, so the last of them stays open there; all others run in an
+  // internal query.
+  TUniQuery* DataSet = nullptr;
+
+  // Runs the statements in order; the first failing one raises its EDatabaseError and
+  // the rest do not run. ":name" in the statements is plain text.
+  void Execute();
+
+  // Statements split at ";" outside quoting ('...', "...", [...], `...`) and comments
+  // (-- to the end of the line, /* */). Each is trimmed; statements holding nothing
+  // but blanks and comments are left out.
+  static std::vector<std::string> SplitStatements(const std::string& script);
+
+private:
+  TUniConnection* FConnection = nullptr;
+  std::unique_ptr<TUniQuery> FQuery;
+};
+
+// ---------------------------------------------------------------------------
+
+// Catalogue look-ups. "Tables": restrictions TABLE_CATALOG, TABLE_SCHEMA, TABLE_TYPE
+// ("TABLE", "VIEW" or both comma-separated), TABLE_NAME; columns TABLE_CATALOG,
+// TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE. "Columns": restrictions TABLE_SCHEMA,
+// TABLE_NAME; columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, POSITION
+// (from 1), DATA_TYPE (type name as the database writes it), COLUMN_SIZE,
+// DECIMAL_DIGITS, NULLABLE (1/0). Empty restrictions do not restrict; names are
+// matched exactly, never as patterns.
+class TUniMetaData {
+public:
+  explicit TUniMetaData(TUniConnection* connection = nullptr);
+  ~TUniMetaData();
+  void SetConnection(TUniConnection* connection) { FConnection = connection; }
+
+  std::string MetaDataKind;
+  TStringList Restrictions;
+
+  void Open();
+  void Close();
+  bool Active() const { return FActive; }
+  bool Eof() const { return FRow >= FRows.size(); }
+  void Next();
+  int RecordCount() const { return static_cast<int>(FRows.size()); }
+  int FieldCount() const { return static_cast<int>(FNames.size()); }
+  TUniField& FieldByName(const std::string& name);
+  TUniField* FindField(const std::string& name);
+
+private:
+  TUniConnection* FConnection = nullptr;
+  bool FActive = false;
+  std::vector<std::string> FNames;
+  std::vector<std::vector<TUniField>> FRows;
+  size_t FRow = 0;
 };

@@ -1,0 +1,958 @@
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+#include "base/UTextFile.h"
+#include "dac/UDacImpl.h"
+#include "dac/odbc/UOdbcTypes.h"
+
+namespace {
+
+// Codes of IBM's DB2 CLI driver for its own types (not in the ODBC headers).
+constexpr int SqlGraphic = -95;
+constexpr int SqlVarGraphic = -96;
+constexpr int SqlLongVarGraphic = -97;
+constexpr int SqlBlob = -98;
+constexpr int SqlClob = -99;
+constexpr int SqlDbClob = -350;
+constexpr int SqlDecFloat = -360;
+constexpr int SqlXml = -370;
+constexpr int SqlBoolean = 16;
+
+}  // namespace
+
+TOdbcTypeMapping MapOdbcSqlType(int sqlType, long long columnSize, int decimalDigits) {
+  TOdbcTypeMapping m;
+  auto size = static_cast<int>(std::clamp<long long>(columnSize, 0, 0x7fffffff));
+  switch (sqlType) {
+    case SQL_CHAR: m.Type = TFieldType::ftFixedChar; m.Size = size; break;
+    case SQL_VARCHAR: m.Type = TFieldType::ftString; m.Size = size; break;
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SqlVarGraphic: m.Type = TFieldType::ftWideString; m.Size = size; break;
+    case SqlGraphic: m.Type = TFieldType::ftFixedWideChar; m.Size = size; break;
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SqlLongVarGraphic:
+    case SqlClob:
+    case SqlDbClob:
+    case SqlXml: m.Type = TFieldType::ftMemo; break;
+    case SqlBlob:
+    case SQL_LONGVARBINARY: m.Type = TFieldType::ftBlob; break;
+    case SQL_BINARY: m.Type = TFieldType::ftBytes; m.Size = size; break;
+    case SQL_VARBINARY: m.Type = TFieldType::ftVarBytes; m.Size = size; break;
+    case SQL_SMALLINT:
+    case SQL_TINYINT: m.Type = TFieldType::ftSmallint; break;
+    case SQL_INTEGER: m.Type = TFieldType::ftInteger; break;
+    case SQL_BIGINT: m.Type = TFieldType::ftLargeint; break;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+      m.Type = size > 18 ? TFieldType::ftFMTBcd : TFieldType::ftBCD;
+      m.Precision = size;
+      m.Size = decimalDigits;
+      break;
+    case SqlDecFloat: m.Type = TFieldType::ftFMTBcd; m.Precision = size; break;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE: m.Type = TFieldType::ftFloat; break;
+    case SQL_BIT:
+    case SqlBoolean: m.Type = TFieldType::ftBoolean; break;
+    case SQL_TYPE_DATE:
+    case SQL_DATE: m.Type = TFieldType::ftDate; break;
+    case SQL_TYPE_TIME:
+    case SQL_TIME: m.Type = TFieldType::ftTime; break;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: m.Type = TFieldType::ftDateTime; break;
+    case SQL_GUID: m.Type = TFieldType::ftGuid; m.Size = 36; break;
+    default: m.Type = TFieldType::ftUnknown; break;
+  }
+  return m;
+}
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == 2, "the driver manager must use UTF-16 for wide characters");
+static_assert(std::endian::native == std::endian::little, "UTF-16 LE conversions assume a little-endian host");
+
+using TWide = std::vector<SQLWCHAR>;
+
+TWide ToWide(std::string_view utf8) {
+  std::string bytes = Utf8ToUtf16Le(utf8);
+  TWide w(bytes.size() / 2 + 1, 0);
+  std::memcpy(w.data(), bytes.data(), bytes.size());
+  return w;
+}
+
+std::string FromWideBytes(const std::string& bytes) {
+  try {
+    return Utf16ToUtf8(bytes);
+  } catch (const EConvertError&) {
+    // A driver handing out a broken surrogate must not hide the rest of the text.
+    std::string result;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      unsigned unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+      result += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return result;
+  }
+}
+
+std::string FromWide(const SQLWCHAR* w, size_t units) {
+  return FromWideBytes(std::string(reinterpret_cast<const char*>(w), units * 2));
+}
+
+// Owns one ODBC handle of any type.
+class TOdbcHandle {
+public:
+  TOdbcHandle() = default;
+  TOdbcHandle(SQLSMALLINT type, SQLHANDLE handle) : FType(type), FHandle(handle) {}
+  ~TOdbcHandle() { Reset(); }
+  TOdbcHandle(TOdbcHandle&& other) noexcept
+      : FType(other.FType), FHandle(std::exchange(other.FHandle, SQLHANDLE{})) {}
+  TOdbcHandle& operator=(TOdbcHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      FType = other.FType;
+      FHandle = std::exchange(other.FHandle, SQLHANDLE{});
+    }
+    return *this;
+  }
+  TOdbcHandle(const TOdbcHandle&) = delete;
+  TOdbcHandle& operator=(const TOdbcHandle&) = delete;
+
+  SQLHANDLE Get() const { return FHandle; }
+  SQLSMALLINT Type() const { return FType; }
+  void Reset() {
+    if (FHandle != SQL_NULL_HANDLE) SQLFreeHandle(FType, std::exchange(FHandle, SQLHANDLE{}));
+  }
+
+private:
+  SQLSMALLINT FType = SQL_HANDLE_ENV;
+  SQLHANDLE FHandle = SQL_NULL_HANDLE;
+};
+
+// "[SQLSTATE] message" for every diagnostic record of a handle.
+std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  std::string result;
+  if (handle == SQL_NULL_HANDLE) return result;
+  for (SQLSMALLINT record = 1;; ++record) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    TWide message(1024, 0);
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetDiagRecW(type, handle, record, state, &native, message.data(),
+                                  static_cast<SQLSMALLINT>(message.size()), &length);
+    if (!SQL_SUCCEEDED(rc)) break;
+    if (length >= static_cast<SQLSMALLINT>(message.size())) {
+      message.assign(static_cast<size_t>(length) + 1, 0);
+      SQLGetDiagRecW(type, handle, record, state, &native, message.data(), static_cast<SQLSMALLINT>(message.size()),
+                     &length);
+    }
+    size_t units = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
+    if (!result.empty()) result += '\n';
+    result += "[" + FromWide(state, 5) + "] " + TrimRight(FromWide(message.data(), units));
+  }
+  return result;
+}
+
+[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const std::string& what) {
+  std::string message = Diagnostics(type, handle);
+  throw EDatabaseError(message.empty() ? what + " failed" : message);
+}
+
+void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what) {
+  if (!SQL_SUCCEEDED(rc)) Fail(handle.Type(), handle.Get(), what);
+}
+
+TOdbcHandle Allocate(SQLSMALLINT type, const TOdbcHandle* parent) {
+  SQLHANDLE handle = SQL_NULL_HANDLE;
+  SQLRETURN rc = SQLAllocHandle(type, parent ? parent->Get() : SQL_NULL_HANDLE, &handle);
+  if (!SQL_SUCCEEDED(rc)) {
+    if (parent) Fail(parent->Type(), parent->Get(), "Allocating an ODBC handle");
+    throw EDatabaseError("The ODBC driver manager could not allocate an environment");
+  }
+  return TOdbcHandle(type, handle);
+}
+
+TOdbcHandle AllocateEnvironment() {
+  TOdbcHandle env = Allocate(SQL_HANDLE_ENV, nullptr);
+  Check(SQLSetEnvAttr(env.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0), env,
+        "Setting the ODBC version");
+  return env;
+}
+
+bool IsBinarySqlType(int t) { return t == SQL_BINARY || t == SQL_VARBINARY || t == SQL_LONGVARBINARY || t == SqlBlob; }
+
+bool IsCharSqlType(int t) {
+  switch (t) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SqlGraphic:
+    case SqlVarGraphic:
+    case SqlLongVarGraphic:
+    case SqlClob:
+    case SqlDbClob:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The SQL type a parameter goes as when the driver cannot describe its place.
+SQLSMALLINT DefaultSqlType(const TUniParam& p) {
+  switch (p.DataType) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftShortint:
+    case TFieldType::ftByte:
+    case TFieldType::ftWord:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLongWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint: return SQL_BIGINT;
+    case TFieldType::ftFloat:
+    case TFieldType::ftSingle:
+    case TFieldType::ftExtended:
+    case TFieldType::ftCurrency: return SQL_DOUBLE;
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd: return SQL_DECIMAL;
+    case TFieldType::ftBoolean: return SQL_BIT;
+    case TFieldType::ftDate: return SQL_TYPE_DATE;
+    case TFieldType::ftTime: return SQL_TYPE_TIME;
+    case TFieldType::ftDateTime:
+    case TFieldType::ftTimeStamp: return SQL_TYPE_TIMESTAMP;
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes: return SQL_VARBINARY;
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob: return SQL_LONGVARBINARY;
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraClob:
+    case TFieldType::ftWideMemo: return SQL_WLONGVARCHAR;
+    default: return SQL_WVARCHAR;
+  }
+}
+
+SQLULEN DefaultColumnSize(SQLSMALLINT sqlType, SQLULEN valueLength) {
+  switch (sqlType) {
+    case SQL_TYPE_DATE: return 10;
+    case SQL_TYPE_TIME: return 8;
+    case SQL_TYPE_TIMESTAMP: return 26;
+    case SQL_BIGINT: return 19;
+    case SQL_DOUBLE: return 15;
+    case SQL_DECIMAL: return std::max<SQLULEN>(valueLength, 31);
+    case SQL_BIT: return 1;
+    default: return std::max<SQLULEN>(valueLength, 1);
+  }
+}
+
+SQLSMALLINT DefaultDecimalDigits(SQLSMALLINT sqlType) { return sqlType == SQL_TYPE_TIMESTAMP ? 6 : 0; }
+
+struct TParamDescription {
+  bool Described = false;
+  SQLSMALLINT Type = 0;
+  SQLULEN Size = 0;
+  SQLSMALLINT Digits = 0;
+};
+
+struct TParamBuffer {
+  std::vector<char> Data;
+  SQLLEN Indicator = 0;
+};
+
+enum class TColumnKind { Integer, Double, Text, Ascii, Binary, Date, Time, Timestamp };
+
+struct TColumn {
+  TColumnKind Kind = TColumnKind::Text;
+  bool Long = false;  // fetched with SQLGetData, piece by piece
+  SQLSMALLINT CType = SQL_C_WCHAR;
+  SQLLEN ElementSize = 0;
+  std::vector<char> Buffer;
+  std::vector<SQLLEN> Indicators;
+};
+
+class TOdbcStatement : public dac_detail::TStatementImpl {
+public:
+  TOdbcStatement(const TOdbcHandle& dbc, bool canDescribeParams) : FDbc(dbc), FCanDescribeParams(canDescribeParams) {}
+
+  ~TOdbcStatement() override {
+    if (FStmt.Get()) SQLFreeStmt(FStmt.Get(), SQL_CLOSE);
+  }
+
+  void Prepare(const std::string& sql) override {
+    FStmt = Allocate(SQL_HANDLE_STMT, &FDbc);
+    TWide text = ToWide(sql);
+    Check(SQLPrepareW(FStmt.Get(), text.data(), SQL_NTS), FStmt, "Preparing the statement");
+    SQLSMALLINT count = 0;
+    Check(SQLNumParams(FStmt.Get(), &count), FStmt, "Counting the parameters");
+    FParamDescriptions.assign(static_cast<size_t>(count), TParamDescription());
+    FParamsDescribed = false;
+  }
+
+  void Execute(const std::vector<const TUniParam*>& binds, int fetchRows) override {
+    CloseCursor();
+    SQLFreeStmt(FStmt.Get(), SQL_UNBIND);
+    SQLFreeStmt(FStmt.Get(), SQL_RESET_PARAMS);
+    DescribeParams();
+    size_t count = std::min(binds.size(), FParamDescriptions.size());
+    FParamBuffers.assign(count, TParamBuffer());
+    for (size_t i = 0; i < count; ++i) BindParam(i, *binds[i]);
+    SQLRETURN rc = SQLExecute(FStmt.Get());
+    if (rc != SQL_NO_DATA) Check(rc, FStmt, "Executing the statement");
+    SQLSMALLINT columns = 0;
+    Check(SQLNumResultCols(FStmt.Get(), &columns), FStmt, "Counting the result columns");
+    FHasResult = columns > 0;
+    FRowsAffected = -1;
+    if (FHasResult) {
+      SetUpColumns(columns, fetchRows);
+      FCursorOpen = true;
+      FEnd = false;
+    } else if (rc == SQL_NO_DATA) {
+      FRowsAffected = 0;
+    } else {
+      SQLLEN rows = -1;
+      if (SQL_SUCCEEDED(SQLRowCount(FStmt.Get(), &rows))) FRowsAffected = static_cast<int>(rows);
+    }
+  }
+
+  bool HasResultSet() const override { return FHasResult; }
+
+  std::vector<TUniField> DescribeColumns() override { return FFieldTemplate; }
+
+  bool FetchRow(std::vector<TUniField>& fields) override {
+    if (!FCursorOpen || FEnd) return false;
+    if (FGetDataMode) {
+      if (!FetchBlock()) return false;
+      for (size_t i = 0; i < FColumns.size() && i < fields.size(); ++i) GetData(i, fields[i]);
+      return true;
+    }
+    if (FCurrent + 1 < FRowsFetched) {
+      ++FCurrent;
+    } else {
+      if (!FetchBlock()) return false;
+      FCurrent = 0;
+    }
+    for (size_t i = 0; i < FColumns.size() && i < fields.size(); ++i) CopyBound(i, static_cast<size_t>(FCurrent), fields[i]);
+    return true;
+  }
+
+  int RowsAffected() const override { return FRowsAffected; }
+
+  void CloseCursor() override {
+    if (FCursorOpen && FStmt.Get()) SQLFreeStmt(FStmt.Get(), SQL_CLOSE);
+    FCursorOpen = false;
+    FEnd = true;
+    FRowsFetched = 0;
+    FCurrent = 0;
+  }
+
+  int64_t FetchCalls() const override { return FFetchCalls; }
+
+private:
+  void DescribeParams() {
+    if (FParamsDescribed) return;
+    FParamsDescribed = true;
+    if (!FCanDescribeParams) return;
+    for (size_t i = 0; i < FParamDescriptions.size(); ++i) {
+      TParamDescription& d = FParamDescriptions[i];
+      SQLSMALLINT nullable = 0;
+      SQLRETURN rc = SQLDescribeParam(FStmt.Get(), static_cast<SQLUSMALLINT>(i + 1), &d.Type, &d.Size, &d.Digits,
+                                      &nullable);
+      d.Described = SQL_SUCCEEDED(rc) && d.Type != 0;
+    }
+  }
+
+  void BindParam(size_t index, const TUniParam& p) {
+    const TParamDescription& d = FParamDescriptions[index];
+    TParamBuffer& buffer = FParamBuffers[index];
+    SQLSMALLINT sqlType = d.Described ? d.Type : DefaultSqlType(p);
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLULEN valueLength = 0;
+    auto put = [&](const void* data, size_t size) {
+      // Two spare zero bytes end wide text; an empty value still has a valid address.
+      buffer.Data.assign(size + 2, 0);
+      if (size) std::memcpy(buffer.Data.data(), data, size);
+      buffer.Indicator = static_cast<SQLLEN>(size);
+    };
+    switch (p.Kind()) {
+      case TValueKind::Null:
+      case TValueKind::DateTime:
+        cType = IsBinarySqlType(sqlType) ? SQL_C_BINARY : SQL_C_WCHAR;
+        put(nullptr, 0);
+        buffer.Indicator = SQL_NULL_DATA;
+        break;
+      case TValueKind::Integer: {
+        bool asBit = p.DataType == TFieldType::ftBoolean && (sqlType == SQL_BIT || sqlType == SqlBoolean);
+        if (asBit) {
+          unsigned char bit = p.IntegerValue() ? 1 : 0;
+          cType = SQL_C_BIT;
+          put(&bit, 1);
+        } else {
+          SQLBIGINT value = p.IntegerValue();
+          cType = SQL_C_SBIGINT;
+          put(&value, sizeof value);
+        }
+        valueLength = 20;
+        break;
+      }
+      case TValueKind::Float: {
+        double value = p.FloatValue();
+        cType = SQL_C_DOUBLE;
+        put(&value, sizeof value);
+        valueLength = 24;
+        break;
+      }
+      case TValueKind::Text:
+        if (IsBinarySqlType(sqlType)) {
+          cType = SQL_C_BINARY;
+          put(p.TextValue().data(), p.TextValue().size());
+          valueLength = p.TextValue().size();
+        } else {
+          std::string wide = Utf8ToUtf16Le(p.TextValue());
+          cType = SQL_C_WCHAR;
+          put(wide.data(), wide.size());
+          valueLength = wide.size() / 2;
+        }
+        break;
+      case TValueKind::Bytes:
+        cType = SQL_C_BINARY;
+        put(p.TextValue().data(), p.TextValue().size());
+        valueLength = p.TextValue().size();
+        break;
+    }
+    SQLULEN columnSize;
+    SQLSMALLINT digits;
+    if (d.Described) {
+      columnSize = d.Size;
+      digits = d.Digits;
+      // A longer value than the column takes goes to the server whole: the server's
+      // own "too long" error beats a value the driver cut short.
+      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
+        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
+    } else {
+      columnSize = DefaultColumnSize(sqlType, valueLength);
+      digits = DefaultDecimalDigits(sqlType);
+    }
+    SQLLEN bufferLength = buffer.Indicator == SQL_NULL_DATA ? 0 : buffer.Indicator;
+    Check(SQLBindParameter(FStmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType,
+                           columnSize, digits, buffer.Data.data(), bufferLength, &buffer.Indicator),
+          FStmt, "Binding a parameter");
+  }
+
+  void SetUpColumns(SQLSMALLINT count, int fetchRows) {
+    FColumns.assign(static_cast<size_t>(count), TColumn());
+    FFieldTemplate.assign(static_cast<size_t>(count), TUniField());
+    bool anyLong = false;
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+      SQLWCHAR name[512] = {};
+      SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      Check(SQLDescribeColW(FStmt.Get(), static_cast<SQLUSMALLINT>(i + 1), name, 512, &nameLength, &type, &size,
+                            &digits, &nullable),
+            FStmt, "Describing a result column");
+      TUniField& f = FFieldTemplate[static_cast<size_t>(i)];
+      f.FieldName = FromWide(name, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(nameLength, 0)), 511));
+      TOdbcTypeMapping mapping = MapOdbcSqlType(type, static_cast<long long>(size), digits);
+      f.DataType = mapping.Type;
+      f.Size = mapping.Size;
+      f.Precision = mapping.Precision;
+
+      TColumn& c = FColumns[static_cast<size_t>(i)];
+      switch (type) {
+        case SQL_SMALLINT:
+        case SQL_TINYINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+        case SQL_BIT:
+        case SqlBoolean:
+          c.Kind = TColumnKind::Integer, c.CType = SQL_C_SBIGINT, c.ElementSize = sizeof(SQLBIGINT);
+          break;
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+          c.Kind = TColumnKind::Double, c.CType = SQL_C_DOUBLE, c.ElementSize = sizeof(double);
+          break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+        case SqlDecFloat:
+          // As text: a double would lose digits.
+          c.Kind = TColumnKind::Ascii, c.CType = SQL_C_CHAR;
+          c.ElementSize = static_cast<SQLLEN>(std::max<SQLULEN>(size, 40) + 8);
+          c.Long = size > 200;
+          break;
+        case SQL_TYPE_DATE:
+        case SQL_DATE:
+          c.Kind = TColumnKind::Date, c.CType = SQL_C_TYPE_DATE, c.ElementSize = sizeof(SQL_DATE_STRUCT);
+          break;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+          c.Kind = TColumnKind::Time, c.CType = SQL_C_TYPE_TIME, c.ElementSize = sizeof(SQL_TIME_STRUCT);
+          break;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+          c.Kind = TColumnKind::Timestamp, c.CType = SQL_C_TYPE_TIMESTAMP;
+          c.ElementSize = sizeof(SQL_TIMESTAMP_STRUCT);
+          break;
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SqlGraphic:
+        case SqlVarGraphic:
+        case SQL_GUID:
+          // Room for two UTF-16 units a character (characters outside the BMP) and the end mark.
+          c.Kind = TColumnKind::Text, c.CType = SQL_C_WCHAR;
+          c.Long = size == 0 || size > 4000;
+          c.ElementSize = static_cast<SQLLEN>((size * 2 + 1) * sizeof(SQLWCHAR));
+          break;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+          c.Kind = TColumnKind::Binary, c.CType = SQL_C_BINARY;
+          c.Long = size == 0 || size > 8000;
+          c.ElementSize = static_cast<SQLLEN>(size);
+          break;
+        case SQL_LONGVARBINARY:
+        case SqlBlob:
+          c.Kind = TColumnKind::Binary, c.CType = SQL_C_BINARY, c.Long = true;
+          break;
+        default:
+          c.Kind = TColumnKind::Text, c.CType = SQL_C_WCHAR, c.Long = true;
+          break;
+      }
+      anyLong = anyLong || c.Long;
+    }
+
+    // With a long column every value is read with SQLGetData one row at a time:
+    // drivers need not support SQLGetData inside a block of rows.
+    FGetDataMode = anyLong;
+    SQLULEN rows = FGetDataMode ? 1 : static_cast<SQLULEN>(std::max(fetchRows, 1));
+    Check(SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
+          FStmt, "Setting column-wise binding");
+    Check(SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0), FStmt,
+          "Setting the rows per fetch");
+    Check(SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_ROWS_FETCHED_PTR, &FRowsFetched, 0), FStmt,
+          "Setting the fetched-rows counter");
+    if (FGetDataMode) return;
+    for (size_t i = 0; i < FColumns.size(); ++i) {
+      TColumn& c = FColumns[i];
+      c.Buffer.assign(static_cast<size_t>(c.ElementSize) * rows, 0);
+      c.Indicators.assign(rows, 0);
+      Check(SQLBindCol(FStmt.Get(), static_cast<SQLUSMALLINT>(i + 1), c.CType, c.Buffer.data(), c.ElementSize,
+                       c.Indicators.data()),
+            FStmt, "Binding a result column");
+    }
+  }
+
+  bool FetchBlock() {
+    ++FFetchCalls;
+    FRowsFetched = 0;
+    SQLRETURN rc = SQLFetch(FStmt.Get());
+    if (rc == SQL_NO_DATA) {
+      FEnd = true;
+      return false;
+    }
+    Check(rc, FStmt, "Fetching rows");
+    if (!FGetDataMode && FRowsFetched == 0) {
+      FEnd = true;
+      return false;
+    }
+    return true;
+  }
+
+  void SetValue(const TColumn& c, const char* data, SQLLEN length, TUniField& f) {
+    switch (c.Kind) {
+      case TColumnKind::Integer: {
+        SQLBIGINT value;
+        std::memcpy(&value, data, sizeof value);
+        f.SetInteger(value);
+        break;
+      }
+      case TColumnKind::Double: {
+        double value;
+        std::memcpy(&value, data, sizeof value);
+        f.SetFloat(value);
+        break;
+      }
+      case TColumnKind::Text:
+        f.SetText(FromWideBytes(std::string(data, static_cast<size_t>(length) & ~size_t(1))));
+        break;
+      case TColumnKind::Ascii:
+        f.SetText(std::string(data, static_cast<size_t>(length)));
+        break;
+      case TColumnKind::Binary:
+        f.SetBytes(std::string(data, static_cast<size_t>(length)));
+        break;
+      case TColumnKind::Date: {
+        SQL_DATE_STRUCT d;
+        std::memcpy(&d, data, sizeof d);
+        TDateTimeParts p;
+        p.Year = d.year, p.Month = d.month, p.Day = d.day, p.HasDate = true;
+        f.SetDateTime(p);
+        break;
+      }
+      case TColumnKind::Time: {
+        SQL_TIME_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        TDateTimeParts p;
+        p.Hour = t.hour, p.Minute = t.minute, p.Second = t.second, p.HasTime = true;
+        f.SetDateTime(p);
+        break;
+      }
+      case TColumnKind::Timestamp: {
+        SQL_TIMESTAMP_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        TDateTimeParts p;
+        p.Year = t.year, p.Month = t.month, p.Day = t.day;
+        p.Hour = t.hour, p.Minute = t.minute, p.Second = t.second, p.Fraction = t.fraction;
+        p.HasDate = p.HasTime = true;
+        f.SetDateTime(p);
+        break;
+      }
+    }
+  }
+
+  void CopyBound(size_t column, size_t row, TUniField& f) {
+    const TColumn& c = FColumns[column];
+    SQLLEN length = c.Indicators[row];
+    if (length == SQL_NULL_DATA) {
+      f.SetNull();
+      return;
+    }
+    SQLLEN room = c.ElementSize;
+    if (c.CType == SQL_C_WCHAR) room -= sizeof(SQLWCHAR);
+    if (c.CType == SQL_C_CHAR) room -= 1;
+    bool fixed = c.Kind != TColumnKind::Text && c.Kind != TColumnKind::Ascii && c.Kind != TColumnKind::Binary;
+    if (!fixed && (length == SQL_NO_TOTAL || length > room))
+      throw EDatabaseError("The value of column " + f.FieldName + " is longer than the driver described it");
+    SetValue(c, c.Buffer.data() + row * static_cast<size_t>(c.ElementSize), length, f);
+  }
+
+  void GetData(size_t column, TUniField& f) {
+    const TColumn& c = FColumns[column];
+    auto col = static_cast<SQLUSMALLINT>(column + 1);
+    SQLLEN length = 0;
+    if (c.Kind != TColumnKind::Text && c.Kind != TColumnKind::Ascii && c.Kind != TColumnKind::Binary) {
+      alignas(8) char value[64];
+      Check(SQLGetData(FStmt.Get(), col, c.CType, value, sizeof value, &length), FStmt, "Reading a value");
+      if (length == SQL_NULL_DATA)
+        f.SetNull();
+      else
+        SetValue(c, value, length, f);
+      return;
+    }
+    // Piece by piece: the value's length need not be known in advance.
+    const SQLLEN terminator = c.CType == SQL_C_WCHAR ? 2 : c.CType == SQL_C_CHAR ? 1 : 0;
+    std::vector<char> piece(32768);
+    std::string data;
+    while (true) {
+      SQLRETURN rc = SQLGetData(FStmt.Get(), col, c.CType, piece.data(), static_cast<SQLLEN>(piece.size()), &length);
+      if (rc == SQL_NO_DATA) break;
+      Check(rc, FStmt, "Reading a value");
+      if (length == SQL_NULL_DATA) {
+        f.SetNull();
+        return;
+      }
+      SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
+      if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
+        data.append(piece.data(), static_cast<size_t>(room));
+        continue;
+      }
+      data.append(piece.data(), static_cast<size_t>(length));
+      break;
+    }
+    SetValue(c, data.data(), static_cast<SQLLEN>(data.size()), f);
+  }
+
+  const TOdbcHandle& FDbc;
+  bool FCanDescribeParams;
+  TOdbcHandle FStmt;
+  std::vector<TParamDescription> FParamDescriptions;
+  bool FParamsDescribed = false;
+  std::vector<TParamBuffer> FParamBuffers;
+  std::vector<TColumn> FColumns;
+  std::vector<TUniField> FFieldTemplate;
+  bool FHasResult = false;
+  bool FCursorOpen = false;
+  bool FEnd = true;
+  bool FGetDataMode = false;
+  SQLULEN FRowsFetched = 0;
+  SQLULEN FCurrent = 0;
+  int FRowsAffected = -1;
+  int64_t FFetchCalls = 0;
+};
+
+// Every value of every row of a catalogue result, as text (nullopt for NULL).
+std::vector<std::vector<std::optional<std::string>>> ReadAllAsText(const TOdbcHandle& stmt, int columns) {
+  std::vector<std::vector<std::optional<std::string>>> rows;
+  while (true) {
+    SQLRETURN rc = SQLFetch(stmt.Get());
+    if (rc == SQL_NO_DATA) break;
+    Check(rc, stmt, "Fetching catalogue rows");
+    std::vector<std::optional<std::string>> row;
+    for (int col = 1; col <= columns; ++col) {
+      std::string bytes;
+      bool isNull = false;
+      std::vector<char> piece(4096);
+      while (true) {
+        SQLLEN length = 0;
+        rc = SQLGetData(stmt.Get(), static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, piece.data(),
+                        static_cast<SQLLEN>(piece.size()), &length);
+        if (rc == SQL_NO_DATA) break;
+        Check(rc, stmt, "Reading a catalogue value");
+        if (length == SQL_NULL_DATA) {
+          isNull = true;
+          break;
+        }
+        SQLLEN room = static_cast<SQLLEN>(piece.size()) - 2;
+        if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
+          bytes.append(piece.data(), static_cast<size_t>(room));
+          continue;
+        }
+        bytes.append(piece.data(), static_cast<size_t>(length));
+        break;
+      }
+      if (isNull)
+        row.emplace_back(std::nullopt);
+      else
+        row.emplace_back(FromWideBytes(bytes));
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string ValueOr(const std::optional<std::string>& value) { return value ? *value : std::string(); }
+
+std::optional<int64_t> IntegerOf(const std::optional<std::string>& value) {
+  int64_t result = 0;
+  if (value && TryStrToInt64(*value, result)) return result;
+  return std::nullopt;
+}
+
+class TOdbcConnection : public dac_detail::TConnectionImpl {
+public:
+  ~TOdbcConnection() override { Disconnect(); }
+
+  void Connect(const TUniConnection& settings) override {
+    TOdbcHandle env = AllocateEnvironment();
+    TOdbcHandle dbc = Allocate(SQL_HANDLE_DBC, &env);
+    std::string connectionString = BuildDB2CliConnectionString(settings.Server, settings.Username, settings.Password);
+    TWide text = ToWide(connectionString);
+    TWide completed(4096, 0);
+    SQLSMALLINT completedLength = 0;
+    SQLRETURN rc = SQLDriverConnectW(dbc.Get(), nullptr, text.data(), SQL_NTS, completed.data(),
+                                     static_cast<SQLSMALLINT>(completed.size()), &completedLength,
+                                     SQL_DRIVER_NOPROMPT);
+    // Neither copy of the password stays in memory longer than needed.
+    std::fill(text.begin(), text.end(), 0);
+    std::fill(completed.begin(), completed.end(), 0);
+    if (!SQL_SUCCEEDED(rc)) {
+      std::string message = Diagnostics(SQL_HANDLE_DBC, dbc.Get());
+      if (message.empty()) message = "Connecting to the database failed";
+      message = ReplaceAll(message, connectionString, "***");
+      if (settings.Password.size() >= 3) message = ReplaceAll(message, settings.Password, "***");
+      throw EDatabaseError(message);
+    }
+    FEnv = std::move(env);
+    FDbc = std::move(dbc);
+    FConnected = true;
+    FInTransaction = false;
+    SQLUSMALLINT supported = SQL_FALSE;
+    FCanDescribeParams =
+        SQL_SUCCEEDED(SQLGetFunctions(FDbc.Get(), SQL_API_SQLDESCRIBEPARAM, &supported)) && supported == SQL_TRUE;
+  }
+
+  void Disconnect() override {
+    if (FConnected) {
+      if (FInTransaction) SQLEndTran(SQL_HANDLE_DBC, FDbc.Get(), SQL_ROLLBACK);
+      SQLDisconnect(FDbc.Get());
+    }
+    FConnected = false;
+    FInTransaction = false;
+    FDbc.Reset();
+    FEnv.Reset();
+  }
+
+  bool Connected() const override { return FConnected; }
+
+  void StartTransaction() override {
+    SetAutoCommit(false);
+    FInTransaction = true;
+  }
+
+  void Commit() override { EndTransaction(SQL_COMMIT); }
+  void Rollback() override { EndTransaction(SQL_ROLLBACK); }
+  bool InTransaction() const override { return FInTransaction; }
+
+  std::string ServerVersion() const override {
+    SQLWCHAR buffer[256] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(FDbc.Get(), SQL_DBMS_VER, buffer, sizeof buffer, &length))) return std::string();
+    return FromWide(buffer, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)) / 2, 255));
+  }
+
+  std::unique_ptr<dac_detail::TStatementImpl> CreateStatement() override {
+    return std::make_unique<TOdbcStatement>(FDbc, FCanDescribeParams);
+  }
+
+  std::vector<dac_detail::TTableInfo> Tables(const std::string& catalog, const std::string& schema,
+                                             const std::vector<std::string>& types,
+                                             const std::string& name) override {
+    TOdbcHandle stmt = Allocate(SQL_HANDLE_STMT, &FDbc);
+    std::string typeList;
+    for (const auto& t : types.empty() ? std::vector<std::string>{"TABLE", "VIEW"} : types)
+      typeList += (typeList.empty() ? "" : ",") + t;
+    // Empty restrictions go as NULL: an empty schema would mean "tables without a schema".
+    TWide cat = ToWide(catalog), sch = ToWide(Escape(schema)), tab = ToWide(Escape(name)), typ = ToWide(typeList);
+    Check(SQLTablesW(stmt.Get(), catalog.empty() ? nullptr : cat.data(), catalog.empty() ? 0 : SQL_NTS,
+                     schema.empty() ? nullptr : sch.data(), schema.empty() ? 0 : SQL_NTS,
+                     name.empty() ? nullptr : tab.data(), name.empty() ? 0 : SQL_NTS, typ.data(), SQL_NTS),
+          stmt, "Listing tables");
+    std::vector<dac_detail::TTableInfo> result;
+    for (auto& row : ReadAllAsText(stmt, 4)) {
+      dac_detail::TTableInfo t{ValueOr(row[0]), ValueOr(row[1]), ValueOr(row[2]), UpperCase(ValueOr(row[3]))};
+      if (!schema.empty() && t.Schema != schema) continue;
+      if (!name.empty() && t.Name != name) continue;
+      if (!types.empty() && std::find(types.begin(), types.end(), t.Type) == types.end()) continue;
+      result.push_back(std::move(t));
+    }
+    return result;
+  }
+
+  std::vector<dac_detail::TColumnInfo> Columns(const std::string& schema, const std::string& table) override {
+    TOdbcHandle stmt = Allocate(SQL_HANDLE_STMT, &FDbc);
+    TWide sch = ToWide(Escape(schema)), tab = ToWide(Escape(table));
+    Check(SQLColumnsW(stmt.Get(), nullptr, 0, schema.empty() ? nullptr : sch.data(), schema.empty() ? 0 : SQL_NTS,
+                      table.empty() ? nullptr : tab.data(), table.empty() ? 0 : SQL_NTS, nullptr, 0),
+          stmt, "Listing columns");
+    std::vector<dac_detail::TColumnInfo> result;
+    for (auto& row : ReadAllAsText(stmt, 17)) {
+      dac_detail::TColumnInfo c;
+      c.Catalog = ValueOr(row[0]);
+      c.Schema = ValueOr(row[1]);
+      c.Table = ValueOr(row[2]);
+      c.Name = ValueOr(row[3]);
+      c.TypeName = ValueOr(row[5]);
+      c.Size = IntegerOf(row[6]);
+      c.DecimalDigits = IntegerOf(row[8]);
+      c.Nullable = IntegerOf(row[10]).value_or(1) != 0;
+      c.Position = static_cast<int>(IntegerOf(row[16]).value_or(0));
+      if (!schema.empty() && c.Schema != schema) continue;
+      if (!table.empty() && c.Table != table) continue;
+      result.push_back(std::move(c));
+    }
+    return result;
+  }
+
+private:
+  void SetAutoCommit(bool on) {
+    Check(SQLSetConnectAttr(FDbc.Get(), SQL_ATTR_AUTOCOMMIT,
+                            reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                            SQL_IS_UINTEGER),
+          FDbc, "Switching autocommit");
+  }
+
+  void EndTransaction(SQLSMALLINT completion) {
+    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, FDbc.Get(), completion);
+    std::string message = SQL_SUCCEEDED(rc) ? std::string() : Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
+    FInTransaction = false;
+    SetAutoCommit(true);
+    if (!SQL_SUCCEEDED(rc))
+      throw EDatabaseError(message.empty() ? std::string(completion == SQL_COMMIT ? "Commit" : "Rollback") + " failed"
+                                           : message);
+  }
+
+  // Catalogue functions take patterns; a name's own '_' and '%' must match only themselves.
+  std::string Escape(const std::string& name) {
+    if (name.empty()) return name;
+    if (!FEscapeKnown) {
+      SQLWCHAR buffer[16] = {};
+      SQLSMALLINT length = 0;
+      if (SQL_SUCCEEDED(SQLGetInfoW(FDbc.Get(), SQL_SEARCH_PATTERN_ESCAPE, buffer, sizeof buffer, &length)))
+        FEscape = FromWide(buffer, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)) / 2, 15));
+      FEscapeKnown = true;
+    }
+    if (FEscape.empty()) return name;  // the exact filter afterwards still applies
+    std::string result;
+    for (char ch : name) {
+      if (ch == '_' || ch == '%' || FEscape.find(ch) != std::string::npos) result += FEscape;
+      result += ch;
+    }
+    return result;
+  }
+
+  TOdbcHandle FEnv;
+  TOdbcHandle FDbc;
+  bool FConnected = false;
+  bool FInTransaction = false;
+  bool FCanDescribeParams = false;
+  bool FEscapeKnown = false;
+  std::string FEscape;
+};
+
+std::string BraceIfNeeded(const std::string& value) {
+  bool needs = value.find_first_of(";{}") != std::string::npos ||
+               (!value.empty() && (static_cast<unsigned char>(value.front()) <= 32 ||
+                                   static_cast<unsigned char>(value.back()) <= 32));
+  if (!needs) return value;
+  return "{" + ReplaceAll(value, "}", "}}") + "}";
+}
+
+}  // namespace
+
+std::string BuildDB2CliConnectionString(const std::string& server, const std::string& user,
+                                        const std::string& password) {
+  TStringList items;
+  size_t start = 0;
+  while (start <= server.size()) {
+    size_t end = server.find(';', start);
+    if (end == std::string::npos) end = server.size();
+    std::string item = server.substr(start, end - start);
+    size_t eq = item.find('=');
+    if (eq != std::string::npos) items.Add(Trim(item.substr(0, eq)) + "=" + Trim(item.substr(eq + 1)));
+    start = end + 1;
+  }
+  auto item = [&](const char* name) { return items.Values(name); };
+  if (item("Protocol") == "Standard")
+    return "DRIVER={IBM DB2 ODBC DRIVER};DBALIAS=" + BraceIfNeeded(item("Database")) + ";UID=" + BraceIfNeeded(user) +
+           ";PWD=" + BraceIfNeeded(password);
+  std::string driver = item("Driver");
+  if (driver.size() >= 2 && driver.front() == '{' && driver.back() == '}') driver = driver.substr(1, driver.size() - 2);
+  return "DRIVER={" + ReplaceAll(driver, "}", "}}") + "};DATABASE=" + BraceIfNeeded(item("Database")) +
+         ";Hostname=" + BraceIfNeeded(item("Hostname")) + ";Port=" + BraceIfNeeded(item("Port")) +
+         ";Protocol=" + BraceIfNeeded(item("Protocol")) + ";UID=" + BraceIfNeeded(user) +
+         ";PWD=" + BraceIfNeeded(password);
+}
+
+std::vector<std::string> ListOdbcDriverNames() {
+  TOdbcHandle env = AllocateEnvironment();
+  std::vector<std::string> names;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  while (true) {
+    SQLWCHAR description[512] = {};
+    SQLWCHAR attributes[4096] = {};
+    SQLSMALLINT descriptionLength = 0, attributesLength = 0;
+    SQLRETURN rc = SQLDriversW(env.Get(), direction, description, 512, &descriptionLength, attributes, 4096,
+                               &attributesLength);
+    if (!SQL_SUCCEEDED(rc)) break;
+    names.push_back(
+        FromWide(description, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(descriptionLength, 0)), 511)));
+    direction = SQL_FETCH_NEXT;
+  }
+  return names;
+}
+
+namespace dac_detail {
+
+std::unique_ptr<TConnectionImpl> CreateOdbcConnection() { return std::make_unique<TOdbcConnection>(); }
+
+}  // namespace dac_detail
