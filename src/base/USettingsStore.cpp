@@ -253,3 +253,28 @@ void TSettingsStore::DeleteValue(const std::string& key, const std::string& name
   std::erase_if(it->Values, [&](const Value& v) { return SameText(v.Name, name); });
   if (it->Values.size() != size) Save(keys);
 }
+
+std::vector<std::string> ReadRecentFiles(const TSettingsStore& store, const std::string& key) {
+  std::vector<std::string> files;
+  for (int i = 0;; ++i) {
+    std::string name = "File" + std::to_string(i);
+    if (!store.ValueExists(key, name)) break;
+    files.push_back(store.ReadString(key, name));
+  }
+  return files;
+}
+
+void WriteRecentFiles(TSettingsStore& store, const std::string& key, const std::vector<std::string>& files) {
+  for (const auto& name : store.GetValueNames(key))
+    if (StartsText("File", name)) store.DeleteValue(key, name);
+  store.CreateKey(key);
+  for (size_t i = 0; i < files.size(); ++i) store.WriteString(key, "File" + std::to_string(i), files[i]);
+}
+
+void AddRecentFile(TSettingsStore& store, const std::string& key, const std::string& file, size_t maxCount) {
+  std::vector<std::string> files = ReadRecentFiles(store, key);
+  std::erase(files, file);
+  files.insert(files.begin(), file);
+  if (files.size() > maxCount) files.resize(maxCount);
+  WriteRecentFiles(store, key, files);
+}

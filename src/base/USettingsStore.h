@@ -57,3 +57,9 @@ private:
 
   std::string File;
 };
+
+// A most-recently-used list of file paths kept under one key, newest first, as
+// values "File0", "File1", ...; adding a path moves it to the front.
+std::vector<std::string> ReadRecentFiles(const TSettingsStore& store, const std::string& key);
+void WriteRecentFiles(TSettingsStore& store, const std::string& key, const std::vector<std::string>& files);
+void AddRecentFile(TSettingsStore& store, const std::string& key, const std::string& file, size_t maxCount = 10);
