@@ -1,6 +1,8 @@
 #include "app/UFerrovan.h"
 
 #include "app/UFactories.h"
+#include "dialect/db2/UDB2DBObjectFactory.h"
+#include "dialect/sqlite/USqliteDBObjectFactory.h"
 
 TApp& TFerrovan::GetInstance() {
   if (!TApp::HasInstance()) {
@@ -15,9 +17,18 @@ TApp& TFerrovan::GetInstance() {
   return TApp::GetInstance();
 }
 
-// The SQLite and DB2 bindings plug in here as they land; until then a side without a
-// factory cannot log on, and a command-line run says so and ends.
+// The conversion side of the bindings (readers, writers) plugs in here as it lands.
 std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateSourceConvertObjectFactory() { return nullptr; }
 std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateDestConvertObjectFactory() { return nullptr; }
-std::unique_ptr<TDBObjectFactory> TFerrovan::CreateSourceDBObjectFactory() { return nullptr; }
-std::unique_ptr<TDBObjectFactory> TFerrovan::CreateDestDBObjectFactory() { return nullptr; }
+
+std::unique_ptr<TDBObjectFactory> TFerrovan::CreateSourceDBObjectFactory() {
+  auto factory = std::make_unique<TSqliteDBObjectFactory>();
+  factory->Initialize();
+  return factory;
+}
+
+std::unique_ptr<TDBObjectFactory> TFerrovan::CreateDestDBObjectFactory() {
+  auto factory = std::make_unique<TDB2DBObjectFactory>();
+  factory->Initialize();
+  return factory;
+}

@@ -29,6 +29,7 @@ public:
     if (!Error.empty()) throw EDatabaseError(Error);
     return Result;
   }
+  std::unique_ptr<TDBLogonOption> CreateLogonOption() override { return nullptr; }
   bool TestConnection() override { return Result; }
   void Logoff() override {}
   bool IsConnected() const override { return Result; }

@@ -182,13 +182,13 @@ TEST_F(CmdLineTest, SqlFileGoesToTheChosenSideAndFailuresAreLogged) {
   } cases[] = {
       {"source_sql", false, true, {"can not execute sql file, check your parameter sql/source_sql/dest_sql."}},
       {"dest_sql", true, false, {"can not execute sql file, check your parameter sql/source_sql/dest_sql."}},
-      // The connections of these factories were never opened, so the script fails:
+      // These factories' connections name no database, so the script fails:
       // the failure is logged and the closing line still follows.
       {"sql", true, true,
-       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: Connection is not open",
+       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: No database file given",
         "end execute sql."}},
       {"sql", false, true,
-       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: Connection is not open",
+       {"start execute sql.", "select 1;", "(continued) select 2;", "exception: No database file given",
         "end execute sql."}},
   };
   for (const auto& c : cases) {

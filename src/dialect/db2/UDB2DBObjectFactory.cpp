@@ -1,0 +1,19 @@
+#include "dialect/db2/UDB2DBObjectFactory.h"
+
+#include "dac/UniDac.h"
+#include "dialect/UDBDictionary.h"
+#include "dialect/UTableCreator.h"
+#include "dialect/db2/UDB2DBLogon.h"
+
+std::unique_ptr<TDBDictionary> TDB2DBObjectFactory::CreateDictionary() { return std::make_unique<TDBDictionary>(); }
+
+std::unique_ptr<TDBLogon> TDB2DBObjectFactory::CreateLogon() { return std::make_unique<TDB2DBLogon>(); }
+
+std::unique_ptr<TUniConnection> TDB2DBObjectFactory::CreateConnection() {
+  auto connection = std::make_unique<TUniConnection>();
+  connection->ProviderName = "DB2";
+  connection->LoginPrompt = false;
+  return connection;
+}
+
+std::unique_ptr<TTableCreator> TDB2DBObjectFactory::CreateTableCreator() { return std::make_unique<TTableCreator>(); }

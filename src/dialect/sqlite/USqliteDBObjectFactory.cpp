@@ -1,0 +1,20 @@
+#include "dialect/sqlite/USqliteDBObjectFactory.h"
+
+#include "dac/UniDac.h"
+#include "dialect/UDBDictionary.h"
+#include "dialect/UTableCreator.h"
+#include "dialect/sqlite/USqliteDBLogon.h"
+
+std::unique_ptr<TDBDictionary> TSqliteDBObjectFactory::CreateDictionary() { return std::make_unique<TDBDictionary>(); }
+
+std::unique_ptr<TDBLogon> TSqliteDBObjectFactory::CreateLogon() { return std::make_unique<TSqliteDBLogon>(); }
+
+std::unique_ptr<TUniConnection> TSqliteDBObjectFactory::CreateConnection() {
+  auto connection = std::make_unique<TUniConnection>();
+  connection->ProviderName = "Sqlite";
+  connection->LoginPrompt = false;
+  connection->SpecificOptions.SetValue("Direct", "True");
+  return connection;
+}
+
+std::unique_ptr<TTableCreator> TSqliteDBObjectFactory::CreateTableCreator() { return std::make_unique<TTableCreator>(); }
