@@ -5,22 +5,11 @@
 #include "base/UCommandLine.h"
 #include "base/UPaths.h"
 #include "base/UTextFile.h"
+#include "support/RunFerrovan.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// Texts of the log lines, timestamps removed.
-std::vector<std::string> LogTexts(const std::string& file) {
-  std::vector<std::string> texts;
-  if (!std::filesystem::exists(file)) return texts;
-  TStringList lines;
-  lines.SetText(ReadFileBytes(file));
-  for (int i = 0; i < lines.Count(); ++i) {
-    const std::string& l = lines[i];
-    texts.push_back(l.size() > 26 && l[0] == '[' && l[24] == ']' ? l.substr(26) : "(continued) " + l);
-  }
-  return texts;
-}
 
 // One processor over two recording logons and a recording session factory.
 struct Harness {

@@ -7,43 +7,9 @@
 #include "base/UPaths.h"
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
+#include "support/RunFerrovan.h"
 #include "support/TempDir.h"
 
-namespace {
-
-struct TProcessResult {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
-// Runs the built program as a scheduler would: no display, its own user folders.
-TProcessResult RunFerrovan(const TempDir& dir, const std::string& args) {
-  std::string errFile = dir.Path() + "/stderr.txt";
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" + dir.Path() +
-                        "/data' FERROVAN_SETTINGS_FILE='" + dir.Path() + "/settings.reg' '" FERROVAN_BINARY "' " +
-                        args + " 2>'" + errFile + "'";
-  TProcessResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> buffer{};
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.Out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Err = FileExists(errFile) ? ReadFileBytes(errFile) : "";
-  return result;
-}
-
-std::vector<std::string> LogTexts(const std::string& file) {
-  std::vector<std::string> texts;
-  TStringList lines;
-  lines.SetText(ReadFileBytes(file));
-  for (int i = 0; i < lines.Count(); ++i) texts.push_back(lines[i].substr(26));
-  return texts;
-}
-
-}  // namespace
 
 TEST(FerrovanBinaryTest, HelpAndVersionTouchNothing) {
   TempDir dir;

@@ -8,7 +8,7 @@
 namespace {
 
 class Db2Dac : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Db2Server::Get().Configure(Connection);
     Connection.Connect();
@@ -56,8 +56,9 @@ TEST(Db2DacConnect, DriverManagerKnowsTheDB2Driver) {
 
 TEST_F(Db2Dac, ColumnTypesAndValuesRoundTrip) {
   Exec("drop table if exists dac_values");
-  Exec("create table dac_values (i integer, b bigint, d decimal(31,9), f double, v varchar(40), "
-       "dt date, tm time, ts timestamp, bl blob(1000), c clob(1000))");
+  Exec(
+      "create table dac_values (i integer, b bigint, d decimal(31,9), f double, v varchar(40), "
+      "dt date, tm time, ts timestamp, bl blob(1000), c clob(1000))");
   TUniQuery ins(&Connection);
   ins.SQL = "insert into dac_values values (:i, :b, :d, :f, :v, :dt, :tm, :ts, :bl, :c)";
   ins.Prepare();
@@ -163,10 +164,11 @@ TEST_F(Db2Dac, TransactionsCommitAndRollBack) {
 TEST_F(Db2Dac, ScriptStopsAtTheFirstFailure) {
   Exec("drop table if exists dac_script");
   TUniScript script(&Connection);
-  script.SQL = "create table dac_script (s varchar(10));\n"
-               "insert into dac_script values ('a;b');\n"
-               "insert into nowhere values (1);\n"
-               "insert into dac_script values ('c')";
+  script.SQL =
+      "create table dac_script (s varchar(10));\n"
+      "insert into dac_script values ('a;b');\n"
+      "insert into nowhere values (1);\n"
+      "insert into dac_script values ('c')";
   EXPECT_THROW(script.Execute(), EDatabaseError);
   TUniQuery q(&Connection);
   q.SQL = "select s from dac_script";

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
-#include "dac/UniDac.h"
 #include "base/UPaths.h"
+#include "dac/UniDac.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -22,7 +21,7 @@ void MakeFile(const std::string& path, const std::string& script) {
 }
 
 class SqliteDac : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Path = Dir.Path() + "/the data ü.sqlite";
     MakeFile(Path,
@@ -124,9 +123,10 @@ TEST_F(SqliteDac, ParametersBindTheirTypes) {
 TEST_F(SqliteDac, CursorStepsForwardAndCountsSeparately) {
   Connection.Connect();
   TUniScript script(&Connection);
-  script.SQL = "create table many (i integer);"
-               "with recursive c(x) as (select 1 union all select x + 1 from c where x < 120)"
-               " insert into many select x from c;";
+  script.SQL =
+      "create table many (i integer);"
+      "with recursive c(x) as (select 1 union all select x + 1 from c where x < 120)"
+      " insert into many select x from c;";
   script.Execute();
   TUniQuery q(&Connection);
   q.SQL = "select i from many order by i";

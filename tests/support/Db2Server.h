@@ -44,7 +44,7 @@ struct Db2Server {
     connection.Server = standard ? StandardServerText() : TcpipServerText();
   }
 
-private:
+ private:
   static std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";

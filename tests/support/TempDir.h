@@ -7,7 +7,7 @@
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
-public:
+ public:
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "ferrovan-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -21,13 +21,13 @@ public:
   TempDir& operator=(const TempDir&) = delete;
   const std::string& Path() const { return path_; }
 
-private:
+ private:
   std::string path_;
 };
 
 // Sets an environment variable for one scope (empty value: unset) and restores it.
 class ScopedEnv {
-public:
+ public:
   ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
     if (value.empty())
@@ -44,7 +44,7 @@ public:
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+ private:
   std::string name_;
   std::optional<std::string> old_;
 };
