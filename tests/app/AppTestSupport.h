@@ -58,7 +58,7 @@ public:
   std::unique_ptr<TDataWriter> CreateWriter() override { return std::make_unique<TDataWriter>(); }
   std::unique_ptr<TSqlCreator> CreateSqlCreator() override { return std::make_unique<TSqlCreator>(); }
   std::unique_ptr<TDateFormatParser> CreateDateFormatParser() override {
-    return std::make_unique<TDateFormatParser>();
+    return std::make_unique<TSqliteDateFormatParser>();
   }
 };
 
