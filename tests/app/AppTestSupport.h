@@ -9,7 +9,7 @@
 #include "app/USessionExecutorFactory.h"
 #include "base/UExceptions.h"
 #include "dac/UniDac.h"
-#include "dialect/UDBDictionary.h"
+#include "dialect/sqlite/USqliteDBDictionary.h"
 #include "dialect/UDBLogon.h"
 #include "dialect/USqlCreator.h"
 #include "dialect/UTableCreator.h"
@@ -41,7 +41,7 @@ public:
 
 class TTestDBObjectFactory : public TDBObjectFactory {
 public:
-  std::unique_ptr<TDBDictionary> CreateDictionary() override { return std::make_unique<TDBDictionary>(); }
+  std::unique_ptr<TDBDictionary> CreateDictionary() override { return std::make_unique<TSqliteDBDictionary>(); }
   std::unique_ptr<TDBLogon> CreateLogon() override { return std::make_unique<TRecordingLogon>(); }
   std::unique_ptr<TUniConnection> CreateConnection() override {
     auto c = std::make_unique<TUniConnection>();

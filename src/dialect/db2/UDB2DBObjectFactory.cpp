@@ -1,11 +1,11 @@
 #include "dialect/db2/UDB2DBObjectFactory.h"
 
 #include "dac/UniDac.h"
-#include "dialect/UDBDictionary.h"
+#include "dialect/db2/UDB2DBDictionary.h"
 #include "dialect/UTableCreator.h"
 #include "dialect/db2/UDB2DBLogon.h"
 
-std::unique_ptr<TDBDictionary> TDB2DBObjectFactory::CreateDictionary() { return std::make_unique<TDBDictionary>(); }
+std::unique_ptr<TDBDictionary> TDB2DBObjectFactory::CreateDictionary() { return std::make_unique<TDB2DBDictionary>(); }
 
 std::unique_ptr<TDBLogon> TDB2DBObjectFactory::CreateLogon() { return std::make_unique<TDB2DBLogon>(); }
 

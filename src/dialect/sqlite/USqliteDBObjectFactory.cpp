@@ -1,11 +1,11 @@
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 
 #include "dac/UniDac.h"
-#include "dialect/UDBDictionary.h"
+#include "dialect/sqlite/USqliteDBDictionary.h"
 #include "dialect/UTableCreator.h"
 #include "dialect/sqlite/USqliteDBLogon.h"
 
-std::unique_ptr<TDBDictionary> TSqliteDBObjectFactory::CreateDictionary() { return std::make_unique<TDBDictionary>(); }
+std::unique_ptr<TDBDictionary> TSqliteDBObjectFactory::CreateDictionary() { return std::make_unique<TSqliteDBDictionary>(); }
 
 std::unique_ptr<TDBLogon> TSqliteDBObjectFactory::CreateLogon() { return std::make_unique<TSqliteDBLogon>(); }
 
