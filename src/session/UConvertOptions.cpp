@@ -1,0 +1,165 @@
+#include "session/UConvertOptions.h"
+
+#include "base/UIniFile.h"
+#include "engine/UDataReader.h"
+#include "session/UMyIniFile.h"
+
+void SplitString(std::string_view text, char delimiter, TStringList& list) {
+  list.Clear();
+  std::string trimmed = Trim(text);
+  size_t start = 0;
+  for (size_t pos; (pos = trimmed.find(delimiter, start)) != std::string::npos; start = pos + 1)
+    list.Add(trimmed.substr(start, pos - start));
+  list.Add(trimmed.substr(start));
+}
+
+void TDataConvertModel::DoChange() {
+  if (OnChange) OnChange(this);
+}
+
+// --- TConvertRowsSelectOptions
+
+void TConvertRowsSelectOptions::SaveToFile(const std::string& fileName, const std::string& section) {
+  TIniFile ini(fileName);
+  ini.WriteString(section, "LoadRowsType", LoadRowsType);
+  ini.WriteInteger(section, "LoadRows", LoadRows);
+  ini.WriteInteger(section, "SkipRows", SkipRows);
+}
+
+void TConvertRowsSelectOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
+  // Short values: the unlimited reader is not needed.
+  TIniFile ini(fileName);
+  LoadRowsType = ini.ReadString(section, "LoadRowsType", "");
+  LoadRows = ini.ReadInteger(section, "LoadRows", 0);
+  SkipRows = ini.ReadInteger(section, "SkipRows", 0);
+}
+
+bool TConvertRowsSelectOptions::SameAs(const TDataConvertModel& other) const {
+  auto* o = dynamic_cast<const TConvertRowsSelectOptions*>(&other);
+  return o && LoadRowsType == o->LoadRowsType && LoadRows == o->LoadRows && SkipRows == o->SkipRows;
+}
+
+void TConvertRowsSelectOptions::Assign(TConvertRowsSelectOptions& target) const {
+  target.LoadRowsType = LoadRowsType;
+  target.LoadRows = LoadRows;
+  target.SkipRows = SkipRows;
+}
+
+bool TConvertRowsSelectOptions::IsPartRows() const { return LowerCase(LoadRowsType) == "part"; }
+
+// --- TSourceOptions
+
+TSourceOptions::TSourceOptions() = default;
+TSourceOptions::~TSourceOptions() {
+  // The decorators read through Reader, so they go first.
+  FilterReaders.clear();
+  Reader.reset();
+}
+
+void TSourceOptions::SaveToFile(const std::string& fileName, const std::string& section) {
+  RowsSelect.SaveToFile(fileName, section);
+  std::string columns;
+  for (int i = 0; i < Columns.Count(); ++i) {
+    if (i > 0) columns += "|";
+    columns += IntToStr(static_cast<int64_t>(StrToInt(Columns[i])) + 1);
+  }
+  TIniFile ini(fileName);
+  ini.WriteString(section, "Columns", columns);
+}
+
+void TSourceOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
+  RowsSelect.LoadFromFile(fileName, section);
+  TMyIniFile ini(fileName);
+  std::string text = ini.ReadString(section, "Columns", "");
+  if (text.empty()) return;
+  TStringList pieces;
+  SplitString(text, '|', pieces);
+  for (int i = 0; i < pieces.Count(); ++i) pieces[i] = IntToStr(static_cast<int64_t>(StrToInt(pieces[i])) - 1);
+  Columns = pieces;
+}
+
+bool TSourceOptions::SameAs(const TDataConvertModel& other) const {
+  auto* o = dynamic_cast<const TSourceOptions*>(&other);
+  return o && Columns == o->Columns && RowsSelect.SameAs(o->RowsSelect);
+}
+
+void TSourceOptions::ClearFields() {
+  FieldNames.Clear();
+  SampleRow.Clear();
+  PreviewRows.clear();
+}
+
+const std::string& TSourceOptions::GetPreviewValue(int row, int column) const {
+  return (*PreviewRows.at(static_cast<size_t>(row)))[column];
+}
+
+// --- TLobConvertOptions
+
+void TLobConvertOptions::SaveToFile(const std::string&) {}
+void TLobConvertOptions::LoadFromFile(const std::string&) {}
+
+bool TLobConvertOptions::SameAs(const TLobConvertOptions& other) const {
+  return ExportClob == other.ExportClob && ExportBlob == other.ExportBlob;
+}
+
+// --- TDestOptions
+
+TDestOptions::TDestOptions() { CreateLobOptions(); }
+TDestOptions::~TDestOptions() = default;
+
+void TDestOptions::SaveToFile(const std::string& fileName, const std::string&) {
+  if (FLobOptions) FLobOptions->SaveToFile(fileName);
+}
+
+void TDestOptions::LoadFromFile(const std::string& fileName, const std::string&) {
+  if (FLobOptions) FLobOptions->LoadFromFile(fileName);
+}
+
+bool TDestOptions::SameAs(const TDataConvertModel& other) const {
+  auto* o = dynamic_cast<const TDestOptions*>(&other);
+  if (!o) return false;
+  if (!FLobOptions || !o->FLobOptions) return FLobOptions == o->FLobOptions;
+  return FLobOptions->SameAs(*o->FLobOptions);
+}
+
+void TDestOptions::CreateLobOptions() {
+  FOwnedLobOptions = std::make_unique<TLobConvertOptions>();
+  FLobOptions = FOwnedLobOptions.get();
+}
+
+void TDestOptions::SetLobOptions(TLobConvertOptions* options) {
+  FOwnedLobOptions.reset();
+  FLobOptions = options;
+}
+
+// --- TTableMapOptions
+
+bool TTableMapOptions::SameAs(const TDataConvertModel& other) const {
+  auto* o = dynamic_cast<const TTableMapOptions*>(&other);
+  return o && SourceNames == o->SourceNames && DestNames == o->DestNames;
+}
+
+int TTableMapOptions::GetCount() const { return SourceNames.Count(); }
+int TTableMapOptions::GetSelectedCount() const { return GetCount(); }
+bool TTableMapOptions::IsExcluded(int) const { return false; }
+std::string TTableMapOptions::GetSourceName(int index) const { return SourceNames[index]; }
+std::string TTableMapOptions::GetDestName(int index) const { return DestNames[index]; }
+
+// --- TConvertOptions
+
+void TConvertOptions::SaveToFile(const std::string& fileName, const std::string& section) {
+  TIniFile ini(fileName);
+  ini.WriteInteger(section, "ErrorsToAllow", ErrorsToAllow);
+  ini.WriteString(section, "LogFile", LogFile);
+}
+
+void TConvertOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
+  TMyIniFile ini(fileName);
+  ErrorsToAllow = ini.ReadInteger(section, "ErrorsToAllow", DefaultErrorsToAllow);
+  LogFile = ini.ReadString(section, "LogFile", "");
+}
+
+bool TConvertOptions::SameAs(const TDataConvertModel& other) const {
+  auto* o = dynamic_cast<const TConvertOptions*>(&other);
+  return o && ErrorsToAllow == o->ErrorsToAllow && LogFile == o->LogFile;
+}

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/UStrings.h"
+
+class TDataReader;
+class TDBReader;
+class TDataWriter;
+
+// Clears list, trims text as a whole (blanks and control characters), then cuts it at
+// every delimiter. The last piece is always kept, even when empty, and pieces are not
+// trimmed: "" gives one empty item, "a|" gives "a" and "".
+void SplitString(std::string_view text, char delimiter, TStringList& list);
+
+// Base of the option objects a session persists into its session file section.
+class TDataConvertModel {
+ public:
+  using TChangeEvent = std::function<void(TDataConvertModel* sender)>;
+
+  TDataConvertModel() = default;
+  virtual ~TDataConvertModel() = default;
+  TDataConvertModel(const TDataConvertModel&) = delete;
+  TDataConvertModel& operator=(const TDataConvertModel&) = delete;
+
+  // Writes this object's keys into section; keys it does not write stay in the file.
+  virtual void SaveToFile(const std::string& fileName, const std::string& section) = 0;
+  // Reads them back; a missing file or key gives the defaults.
+  virtual void LoadFromFile(const std::string& fileName, const std::string& section) = 0;
+  // True when other, of the same class, holds equal persisted values.
+  virtual bool SameAs(const TDataConvertModel& other) const = 0;
+
+  // Calls OnChange when it is set.
+  void DoChange();
+
+  TChangeEvent OnChange;
+};
+
+// Which rows of the source are read.
+class TConvertRowsSelectOptions : public TDataConvertModel {
+ public:
+  void SaveToFile(const std::string& fileName, const std::string& section) override;
+  void LoadFromFile(const std::string& fileName, const std::string& section) override;
+  bool SameAs(const TDataConvertModel& other) const override;
+
+  // Copies the three values into target.
+  void Assign(TConvertRowsSelectOptions& target) const;
+  // LoadRowsType is "part" in any letter case.
+  bool IsPartRows() const;
+
+  std::string LoadRowsType;  // "All" or "Part" as the front end stores it
+  int LoadRows = 0;
+  int SkipRows = 0;
+};
+
+// What is read: the rows, the columns, and the caches of the source's fields.
+class TSourceOptions : public TDataConvertModel {
+ public:
+  TSourceOptions();
+  ~TSourceOptions() override;
+
+  void SaveToFile(const std::string& fileName, const std::string& section) override;
+  // Raises EConvertError for a "Columns" piece that is not a number; Columns is then
+  // left as it was.
+  void LoadFromFile(const std::string& fileName, const std::string& section) override;
+  bool SameAs(const TDataConvertModel& other) const override;
+
+  // Creates Reader. Not called by this class: a subclass that supplies the reader
+  // calls it from its own constructor, once its factories are set.
+  virtual void CreateReader() = 0;
+  // Points Reader at the selected table or query.
+  virtual void ConfigReader() = 0;
+  // Empties FieldNames and SampleRow and frees the preview rows.
+  virtual void ClearFields();
+
+  int GetPreviewRowCount() const { return static_cast<int>(PreviewRows.size()); }
+  const std::string& GetPreviewValue(int row, int column) const;
+
+  TConvertRowsSelectOptions RowsSelect;
+  TStringList Columns;  // zero-based source column positions as decimal texts; empty: all
+  TStringList FieldNames;
+  TStringList SampleRow;
+  std::vector<std::unique_ptr<TStringList>> PreviewRows;
+  std::string ItemName;  // proposed destination table name; not persisted
+  std::unique_ptr<TDBReader> Reader;
+  std::vector<std::unique_ptr<TDataReader>> FilterReaders;
+};
+
+// How large objects are exported. Not persisted by any session.
+class TLobConvertOptions {
+ public:
+  virtual ~TLobConvertOptions() = default;
+
+  virtual void SaveToFile(const std::string& fileName);
+  virtual void LoadFromFile(const std::string& fileName);
+  virtual bool SameAs(const TLobConvertOptions& other) const;
+
+  bool ExportClob = true;
+  bool ExportBlob = false;
+};
+
+// Where and how the rows are written.
+class TDestOptions : public TDataConvertModel {
+ public:
+  TDestOptions();
+  ~TDestOptions() override;
+
+  // These three only pass on to the LOB options; the database destinations replace them.
+  void SaveToFile(const std::string& fileName, const std::string& section) override;
+  void LoadFromFile(const std::string& fileName, const std::string& section) override;
+  bool SameAs(const TDataConvertModel& other) const override;
+
+  // Creates the owned LOB options (called by the constructor).
+  virtual void CreateLobOptions();
+  // Frees the current LOB options and uses options, which stay the caller's.
+  virtual void SetLobOptions(TLobConvertOptions* options);
+  // The writer the engine writes through; owned by these options.
+  virtual TDataWriter* GetWriter() = 0;
+
+  TLobConvertOptions* LobOptions() const { return FLobOptions; }
+  bool OwnsLobOptions() const { return FOwnedLobOptions != nullptr; }
+
+ private:
+  std::unique_ptr<TLobConvertOptions> FOwnedLobOptions;
+  TLobConvertOptions* FLobOptions = nullptr;
+};
+
+// The source-to-destination pairs a session processes.
+class TTableMapOptions : public TDataConvertModel {
+ public:
+  bool SameAs(const TDataConvertModel& other) const override;
+
+  virtual int GetCount() const;
+  virtual int GetSelectedCount() const;
+  virtual bool IsExcluded(int index) const;
+  virtual std::string GetSourceName(int index) const;
+  virtual std::string GetDestName(int index) const;
+
+  TStringList SourceNames;  // delimited by commas
+  TStringList DestNames;
+};
+
+// How tolerant a run is and where interactive runs log.
+class TConvertOptions : public TDataConvertModel {
+ public:
+  static constexpr int DefaultErrorsToAllow = 50;  // when a file has no "ErrorsToAllow"
+
+  void SaveToFile(const std::string& fileName, const std::string& section) override;
+  void LoadFromFile(const std::string& fileName, const std::string& section) override;
+  bool SameAs(const TDataConvertModel& other) const override;
+
+  int ErrorsToAllow = 0;
+  std::string LogFile;
+};
