@@ -242,6 +242,8 @@ void TSqliteDateFormatParser::Initialize() {
 }
 
 void TSqliteDateFormatParser::ConvertSpecial() {
+  // A value that cannot be rebuilt goes on as it came, not half-translated.
+  const std::string original = CurrentValue;
   AmPmStep();
   MonthStep();
   const TFormatInfo* info = InfoOf(CurrentFormat);
@@ -250,6 +252,7 @@ void TSqliteDateFormatParser::ConvertSpecial() {
   std::optional<TRegex::Match> m = info ? info->Entry->Regex.Find(CurrentValue) : std::nullopt;
   ZoneStep();
   if (!m) {
+    CurrentValue = original;
     Matched = false;
     return;
   }
@@ -275,6 +278,7 @@ void TSqliteDateFormatParser::ConvertSpecial() {
       // A word that is no month name (or only begins like one) must not end up as a
       // half-translated month.
       if (!TryStrToInt(number, value) || value < 1 || value > 12 || number != std::to_string(value)) {
+        CurrentValue = original;
         Matched = false;
         return;
       }
