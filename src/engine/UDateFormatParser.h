@@ -105,6 +105,18 @@ class TDateFormatParser {
   bool Matched = true;
 
  private:
+  // What a format text given to Parse stands for, worked out once per text: the same
+  // few formats come back for every row.
+  struct TResolvedFormat {
+    std::string Name;
+    bool PerRecord = false;
+    bool Special = false;
+    bool Spreadsheet = false;
+    const TFormatInfo* Info = nullptr;
+  };
+  const TResolvedFormat& Resolve(const std::string& format);
+  std::unordered_map<std::string, TResolvedFormat> Resolved;
+
   std::unordered_map<std::string, TFormatInfo> PatternByName;       // key: upper-cased name
   std::vector<std::pair<std::string, std::string>> NameByDBFormat;  // (database format, name)
   std::unordered_map<std::string, size_t> NameByDBFormatIndex;      // key: upper-cased database format
