@@ -14,8 +14,9 @@ struct TRegex::Impl {
 TRegex::TRegex(const std::string& pattern, bool caseless) : P(std::make_unique<Impl>()) {
   int error = 0;
   PCRE2_SIZE offset = 0;
-  P->Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.c_str()), pattern.size(), (caseless ? PCRE2_CASELESS : 0) | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF,
-                          &error, &offset, nullptr);
+  P->Code =
+      pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.c_str()), pattern.size(),
+                    (caseless ? PCRE2_CASELESS : 0) | PCRE2_UTF | PCRE2_MATCH_INVALID_UTF, &error, &offset, nullptr);
   if (!P->Code) {
     PCRE2_UCHAR message[256];
     pcre2_get_error_message(error, message, sizeof message);
@@ -53,7 +54,8 @@ std::optional<size_t> MatchAt(const pcre2_code* code, uint32_t captureCount, pcr
   // Groups that took no part in the match still get an (empty) slot, so group k is
   // always Groups[k].
   for (uint32_t i = 0; i <= captureCount && i < groups; ++i)
-    m.Groups.emplace_back(ov[2 * i] == PCRE2_UNSET ? std::string_view() : text.substr(ov[2 * i], ov[2 * i + 1] - ov[2 * i]));
+    m.Groups.emplace_back(ov[2 * i] == PCRE2_UNSET ? std::string_view()
+                                                   : text.substr(ov[2 * i], ov[2 * i + 1] - ov[2 * i]));
   return ov[1];
 }
 
@@ -95,8 +97,8 @@ std::string TRegex::ReplaceAll(std::string_view text, std::string_view replaceme
 
 bool TRegex::Matches(std::string_view text) const {
   pcre2_match_data* data = pcre2_match_data_create_from_pattern(P->Code, nullptr);
-  int rc = pcre2_match(P->Code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, PCRE2_ANCHORED | PCRE2_ENDANCHORED,
-                       data, nullptr);
+  int rc = pcre2_match(P->Code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0,
+                       PCRE2_ANCHORED | PCRE2_ENDANCHORED, data, nullptr);
   pcre2_match_data_free(data);
   return rc >= 0;
 }

@@ -11,7 +11,7 @@
 // machine code where the library supports it, so a pattern built once can be matched
 // against every value of a large table cheaply.
 class TRegex {
-public:
+ public:
   explicit TRegex(const std::string& pattern, bool caseless = false);
   ~TRegex();
   TRegex(TRegex&&) noexcept;
@@ -31,7 +31,7 @@ public:
   // Every match replaced by the literal text replacement.
   std::string ReplaceAll(std::string_view text, std::string_view replacement) const;
 
-private:
+ private:
   struct Impl;
   std::unique_ptr<Impl> P;
 };

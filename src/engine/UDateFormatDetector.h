@@ -10,7 +10,7 @@
 // formats. The order is the tie-break: 01/02/2014 is read month first because that
 // entry comes before the day-first one.
 class TDateFormatDetector {
-public:
+ public:
   static constexpr const char* CannotDetect = "Cannot Detect";
 
   struct TEntry {
@@ -29,6 +29,6 @@ public:
   const TEntry& Entry(int index) const { return Entries.at(static_cast<size_t>(index)); }
   const std::vector<TEntry>& GetEntries() const { return Entries; }
 
-private:
+ private:
   std::vector<TEntry> Entries;
 };

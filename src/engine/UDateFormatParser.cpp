@@ -129,21 +129,31 @@ std::string TDateFormatParser::Parse(const std::string& value, const std::string
   Matched = true;
   if (value.empty()) return std::string();
   GivenFormat = format;
-  if (LowerCase(format) == DetectPerRecord) {
-    CurrentFormat = Detector->Detect(value);
-    Matched = CurrentFormat != TDateFormatDetector::CannotDetect;
-  } else {
-    CurrentFormat = FormatNameOf(format);
-  }
-  if (IsSpecial(CurrentFormat)) {
+  const TResolvedFormat& given = Resolve(format);
+  const TResolvedFormat& current = given.PerRecord ? Resolve(Detector->Detect(value)) : given;
+  CurrentFormat = current.Name;
+  if (given.PerRecord) Matched = CurrentFormat != TDateFormatDetector::CannotDetect;
+  if (current.Special) {
     ConvertSpecial();
-  } else if (IsSpreadsheetFormat(CurrentFormat)) {
+  } else if (current.Spreadsheet) {
     SpreadsheetConversion();
-  } else if (const TFormatInfo* info = InfoOf(CurrentFormat)) {
-    Matched = info->Entry->Regex.Contains(UpperCase(value));
+  } else if (current.Info) {
+    Matched = current.Info->Entry->Regex.Contains(UpperCase(value));
   }
   FinishValue();
   return CurrentValue;
+}
+
+const TDateFormatParser::TResolvedFormat& TDateFormatParser::Resolve(const std::string& format) {
+  auto it = Resolved.find(format);
+  if (it != Resolved.end()) return it->second;
+  TResolvedFormat r;
+  r.PerRecord = LowerCase(format) == DetectPerRecord;
+  r.Name = r.PerRecord ? format : FormatNameOf(format);
+  r.Special = IsSpecial(r.Name);
+  r.Spreadsheet = IsSpreadsheetFormat(r.Name);
+  r.Info = InfoOf(r.Name);
+  return Resolved.emplace(format, std::move(r)).first->second;
 }
 
 void TDateFormatParser::AmPmStep() {
@@ -242,6 +252,8 @@ void TSqliteDateFormatParser::Initialize() {
 }
 
 void TSqliteDateFormatParser::ConvertSpecial() {
+  // A value that cannot be rebuilt goes on as it came, not half-translated.
+  const std::string original = CurrentValue;
   AmPmStep();
   MonthStep();
   const TFormatInfo* info = InfoOf(CurrentFormat);
@@ -250,6 +262,7 @@ void TSqliteDateFormatParser::ConvertSpecial() {
   std::optional<TRegex::Match> m = info ? info->Entry->Regex.Find(CurrentValue) : std::nullopt;
   ZoneStep();
   if (!m) {
+    CurrentValue = original;
     Matched = false;
     return;
   }
@@ -275,6 +288,7 @@ void TSqliteDateFormatParser::ConvertSpecial() {
       // A word that is no month name (or only begins like one) must not end up as a
       // half-translated month.
       if (!TryStrToInt(number, value) || value < 1 || value > 12 || number != std::to_string(value)) {
+        CurrentValue = original;
         Matched = false;
         return;
       }

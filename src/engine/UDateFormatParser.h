@@ -23,7 +23,7 @@
 // value is left to the destination), "detect per record", or any other text, which is
 // taken as a format of its own.
 class TDateFormatParser {
-public:
+ public:
   static constexpr const char* AutoDetect = "Auto Detect";
   static constexpr const char* DetectPerRecord = "detect per record";
 
@@ -76,7 +76,7 @@ public:
   const std::string& GetCurrentValue() const { return CurrentValue; }
   const std::string& GetGivenFormat() const { return GivenFormat; }
 
-protected:
+ protected:
   // localeName: see TDateLocaleTranslator; empty for the process environment. A
   // subclass calls Build at the end of its own constructor, so that the lists are
   // filled with its own ToDBFormat and Initialize.
@@ -104,11 +104,23 @@ protected:
   std::string GivenFormat;
   bool Matched = true;
 
-private:
-  std::unordered_map<std::string, TFormatInfo> PatternByName;                // key: upper-cased name
-  std::vector<std::pair<std::string, std::string>> NameByDBFormat;           // (database format, name)
-  std::unordered_map<std::string, size_t> NameByDBFormatIndex;               // key: upper-cased database format
-  std::unordered_set<std::string> SpecialFormats;                            // upper-cased names
+ private:
+  // What a format text given to Parse stands for, worked out once per text: the same
+  // few formats come back for every row.
+  struct TResolvedFormat {
+    std::string Name;
+    bool PerRecord = false;
+    bool Special = false;
+    bool Spreadsheet = false;
+    const TFormatInfo* Info = nullptr;
+  };
+  const TResolvedFormat& Resolve(const std::string& format);
+  std::unordered_map<std::string, TResolvedFormat> Resolved;
+
+  std::unordered_map<std::string, TFormatInfo> PatternByName;       // key: upper-cased name
+  std::vector<std::pair<std::string, std::string>> NameByDBFormat;  // (database format, name)
+  std::unordered_map<std::string, size_t> NameByDBFormatIndex;      // key: upper-cased database format
+  std::unordered_set<std::string> SpecialFormats;                   // upper-cased names
   std::set<std::string> MonthFormatMemory;
   std::set<std::string> AmFormatMemory;
   TStringList FormatChoices;
@@ -117,7 +129,7 @@ private:
 // DB2 as destination: values are normalised and the statement applies the format with
 // TIMESTAMP_FORMAT.
 class TDB2DateFormatParser : public TDateFormatParser {
-public:
+ public:
   explicit TDB2DateFormatParser(const std::string& localeName = "");
 
   std::string ToDBFormat(const std::string& name) const override;
@@ -131,7 +143,7 @@ public:
 // SQLite as destination: values are rebuilt as "yyyy-mm-dd hh:mi:ss.fff" texts, the
 // shape SQLite's date functions read.
 class TSqliteDateFormatParser : public TDateFormatParser {
-public:
+ public:
   explicit TSqliteDateFormatParser(const std::string& localeName = "");
 
   void Initialize() override;

@@ -6,8 +6,8 @@
 #include "base/UExceptions.h"
 #include "base/UStrings.h"
 
-const std::array<std::string, 12> TDateLocaleTranslator::EnglishMonths = {
-    "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+const std::array<std::string, 12> TDateLocaleTranslator::EnglishMonths = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                                          "jul", "aug", "sep", "oct", "nov", "dec"};
 
 namespace {
 

@@ -7,7 +7,7 @@
 // The locale words a date text may carry (AM/PM designators, short month names) and
 // their English forms, which the destination's format functions understand.
 class TDateLocaleTranslator {
-public:
+ public:
   // An empty locale name takes the process environment's settings (LC_ALL, LC_TIME,
   // LC_NUMERIC, LANG), falling back to the "C" locale when those name a locale that is
   // not installed; a named locale that is not installed raises Exception.
@@ -28,7 +28,7 @@ public:
 
   static const std::array<std::string, 12> EnglishMonths;
 
-private:
+ private:
   std::array<std::string, 2> LocalAmPm;
   std::array<std::string, 12> LocalMonthNames;
   char Decimal = '.';

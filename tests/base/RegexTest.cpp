@@ -25,6 +25,20 @@ TEST(Regex, WholeTextMatchAndCase) {
   EXPECT_THROW(TRegex("(unclosed"), Exception);
 }
 
+TEST(Regex, FirstMatchFromAnOffsetAndReplacement) {
+  TRegex re("(\\d+)(x)?");
+  auto m = re.Find("ab 12 34x", 5);
+  ASSERT_TRUE(m.has_value());
+  EXPECT_EQ(m->Position, 6u);
+  EXPECT_EQ(m->Groups, (std::vector<std::string>{"34x", "34", "x"}));
+  // A group that took no part still has its slot.
+  EXPECT_EQ(re.Find("ab 12")->Groups, (std::vector<std::string>{"12", "12", ""}));
+  EXPECT_FALSE(re.Find("ab 12", 6).has_value());
+  EXPECT_FALSE(re.Contains("none"));
+  EXPECT_EQ(TRegex("(f{3})").ReplaceAll("ss.ffff.fff", "FF3"), "ss.FF3f.FF3");
+  EXPECT_EQ(TRegex("x*").ReplaceAll("ab", "-"), "-a-b-");
+}
+
 TEST(RecentFiles, NewestFirstWithoutDuplicates) {
   TempDir dir;
   TSettingsStore store(dir.Path() + "/s.reg");
