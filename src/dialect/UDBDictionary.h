@@ -64,7 +64,8 @@ public:
   // entry's type in place.
   static void SetColumn(TStringList& columns, const std::string& name, const std::string& type);
   // The names of the entries whose upper-cased type is one of types, in list order.
-  static std::unique_ptr<TStringList> FilterByType(const TStringList& columns, std::initializer_list<const char*> types);
+  static std::unique_ptr<TStringList> FilterByType(const TStringList& columns,
+                                                   std::initializer_list<const char*> types);
 
   // Where the errors go that a kind reports to the user and then carries on from (a
   // message box in the interactive program). Unset: they are only kept in LastError.

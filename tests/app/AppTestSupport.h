@@ -12,7 +12,7 @@
 #include "dialect/sqlite/USqliteDBDictionary.h"
 #include "dialect/UDBLogon.h"
 #include "dialect/USqlCreator.h"
-#include "dialect/UTableCreator.h"
+#include "dialect/sqlite/USqliteTableCreator.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
@@ -48,7 +48,7 @@ public:
     c->ProviderName = "Sqlite";
     return c;
   }
-  std::unique_ptr<TTableCreator> CreateTableCreator() override { return std::make_unique<TTableCreator>(); }
+  std::unique_ptr<TTableCreator> CreateTableCreator() override { return std::make_unique<TSqliteTableCreator>(); }
   TRecordingLogon& TestLogon() { return *static_cast<TRecordingLogon*>(Logon()); }
 };
 

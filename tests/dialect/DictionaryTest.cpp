@@ -80,8 +80,8 @@ TEST(DBDictionary, GroupsCompareUpperCasedTypesExactly) {
   EXPECT_EQ(Joined(*sqlite.GetNumberFields(columns)), "d");
   EXPECT_EQ(Joined(*sqlite.GetLobFields(columns)), "g");
   TDB2DBDictionary db2;
-  TStringList db2Columns{"a=timestamp", "b=decimal", "c=vargraphic", "d=double precision", "e=varchar",
-                         "f=long vargraphic", "g=time"};
+  TStringList db2Columns{"a=timestamp", "b=decimal",         "c=vargraphic", "d=double precision",
+                         "e=varchar",   "f=long vargraphic", "g=time"};
   EXPECT_EQ(Joined(*db2.GetDateFields(db2Columns)), "a|g");
   EXPECT_EQ(Joined(*db2.GetNumberFields(db2Columns)), "b|d");
   EXPECT_EQ(Joined(*db2.GetLobFields(db2Columns)), "c|f");

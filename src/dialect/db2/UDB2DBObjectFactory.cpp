@@ -2,7 +2,7 @@
 
 #include "dac/UniDac.h"
 #include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/UTableCreator.h"
+#include "dialect/db2/UDB2TableCreator.h"
 #include "dialect/db2/UDB2DBLogon.h"
 
 std::unique_ptr<TDBDictionary> TDB2DBObjectFactory::CreateDictionary() { return std::make_unique<TDB2DBDictionary>(); }
@@ -16,4 +16,4 @@ std::unique_ptr<TUniConnection> TDB2DBObjectFactory::CreateConnection() {
   return connection;
 }
 
-std::unique_ptr<TTableCreator> TDB2DBObjectFactory::CreateTableCreator() { return std::make_unique<TTableCreator>(); }
+std::unique_ptr<TTableCreator> TDB2DBObjectFactory::CreateTableCreator() { return std::make_unique<TDB2TableCreator>(); }

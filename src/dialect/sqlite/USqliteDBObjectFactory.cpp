@@ -2,7 +2,7 @@
 
 #include "dac/UniDac.h"
 #include "dialect/sqlite/USqliteDBDictionary.h"
-#include "dialect/UTableCreator.h"
+#include "dialect/sqlite/USqliteTableCreator.h"
 #include "dialect/sqlite/USqliteDBLogon.h"
 
 std::unique_ptr<TDBDictionary> TSqliteDBObjectFactory::CreateDictionary() { return std::make_unique<TSqliteDBDictionary>(); }
@@ -17,4 +17,4 @@ std::unique_ptr<TUniConnection> TSqliteDBObjectFactory::CreateConnection() {
   return connection;
 }
 
-std::unique_ptr<TTableCreator> TSqliteDBObjectFactory::CreateTableCreator() { return std::make_unique<TTableCreator>(); }
+std::unique_ptr<TTableCreator> TSqliteDBObjectFactory::CreateTableCreator() { return std::make_unique<TSqliteTableCreator>(); }
