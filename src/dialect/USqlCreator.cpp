@@ -212,7 +212,7 @@ std::string TSqlCreator::ReplaceParamRef(const std::string& statement, const std
 
 std::unique_ptr<TDBHelper> TSqliteSqlCreator::CreateHelper() { return std::make_unique<TSqliteDBHelper>(); }
 
-std::string TSqliteSqlCreator::FillValue(const std::string& statement, int index, const std::string& value) {
+std::string TSqlCreator::FillValue(const std::string& statement, int index, const std::string& value) {
   std::string v = NormalizeNull(index, value);
   std::string literal = v == "null" ? v : "'" + QuoteLiteralText(v) + "'";
   return ReplaceParamRef(statement, GetParamRef(index), literal);

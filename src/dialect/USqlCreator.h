@@ -25,8 +25,9 @@ class TSqlCreator {
   // The text that stands for the field's value in a statement: ":" + parameter name.
   virtual std::string GetParamRef(int index);
   // The statement with the field's parameter reference replaced by the value's literal.
-  // Raises EConvertError for a value its column's type cannot take.
-  virtual std::string FillValue(const std::string& statement, int index, const std::string& value) = 0;
+  // Raises EConvertError for a value its column's type cannot take. Here: null for NULL
+  // and markers, otherwise the value as a quoted literal.
+  virtual std::string FillValue(const std::string& statement, int index, const std::string& value);
   virtual std::string GetParamName(int index);
 
   // Fields, then ParamNames rebuilt from them.
@@ -85,12 +86,10 @@ class TSqlCreator {
   std::unique_ptr<TDBHelper> FHelper;
 };
 
+// Literals are filled as quoted texts, which SQLite gives the column's affinity.
 class TSqliteSqlCreator : public TSqlCreator {
  public:
   std::unique_ptr<TDBHelper> CreateHelper() override;
-  // null for NULL and markers, otherwise the value as a quoted literal: SQLite gives it
-  // the column's affinity.
-  std::string FillValue(const std::string& statement, int index, const std::string& value) override;
 };
 
 class TDB2SqlCreator : public TSqlCreator {
