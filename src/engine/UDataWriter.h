@@ -1,7 +1,131 @@
 #pragma once
 
-// The destination end of a transfer.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dac/UniDac.h"
+
+class TSqlCreator;
+class TDateFormatParser;
+
+// One value of a source row as a reader hands it over. Text carries every value as
+// UTF-8 text (for binary values the reader's text form of them); Bytes carries the
+// raw bytes of a binary value (source type ftBlob, ftBytes, ftVarBytes, ftGraphic,
+// ftOraBlob) and is empty otherwise. IsNull is the source's own NULL, whatever the text.
+struct TFieldValue {
+  std::string Text;
+  bool IsNull = false;
+  std::string Bytes;
+  TFieldType SourceType = TFieldType::ftUnknown;
+
+  bool HasBytes() const;
+};
+using TRowValues = std::vector<TFieldValue>;
+
+// The destination end of a transfer. The copy loop calls BeginWrite once, then per row
+// BeginRow, one SetValue (or SetFieldValue) per column and WriteRow, and EndWrite at the
+// end. Everything does nothing here.
 class TDataWriter {
-public:
-  virtual ~TDataWriter() = default;
+ public:
+  virtual ~TDataWriter();
+
+  virtual void BeginWrite() {}
+  virtual void EndWrite() {}
+  virtual void BeginRow() {}
+  // The value text of column index of the current row; null rules apply to it.
+  virtual void SetValue(int /*index*/, const std::string& /*value*/) {}
+  virtual void WriteRow() {}
+  virtual std::string GetDescription() { return std::string(); }
+
+  // SQL NULL for column index, whatever the null rules say.
+  virtual void SetNull(int /*index*/) {}
+  // A reader's value: a NULL goes as SetNull, anything else as SetValue of its text.
+  virtual void SetFieldValue(int index, const TFieldValue& value);
+  // BeginRow, SetFieldValue for each value in order, WriteRow.
+  void WriteData(const TRowValues& row);
+};
+
+// Writes into a database table with the statements of its SQL creator.
+class TDBWriter : public TDataWriter {
+ public:
+  std::string GetDescription() override;  // "To Table: " + the creator's full table name
+
+  void SetSqlCreator(TSqlCreator* creator) { SqlCreator = creator; }
+  TSqlCreator* GetSqlCreator() const { return SqlCreator; }
+  // The count of destination columns.
+  int GetColumnCount() const;
+
+ protected:
+  TSqlCreator* SqlCreator = nullptr;  // not owned
+};
+
+// The database writer over the data-access layer: one prepared statement executed per
+// row with bound parameters, a commit every CommitInterval rows.
+class TUniDBWriter : public TDBWriter {
+ public:
+  static constexpr int CommitInterval = 1000;
+
+  TUniDBWriter();
+  ~TUniDBWriter() override;
+
+  // Raises EDatabaseError with the failed statement's text, "\r\n" and the database's
+  // message when the probe, the Replace delete, the prepare or the transaction fails.
+  void BeginWrite() override;
+  void EndWrite() override;
+  void BeginRow() override {}
+  // Raises EConvertError for a value the column's type cannot take.
+  void SetValue(int index, const std::string& value) override;
+  void SetNull(int index) override;
+  // Also binds a binary value's raw bytes when the column is binary.
+  void SetFieldValue(int index, const TFieldValue& value) override;
+  // Raises EDatabaseError with the statement text, "\r\n" and the database's message.
+  void WriteRow() override;
+
+  virtual std::unique_ptr<TDateFormatParser> CreateDateParser() = 0;
+  // True when no parameter of the write statement currently has a LOB type.
+  virtual bool CanPrepare();
+  virtual void BeforeBeginWrite() {}
+  virtual void BeforePrepare() {}
+  virtual void AfterEndWrite() {}
+
+  void SetConnection(TUniConnection* connection);
+  TUniConnection* GetConnection() const { return Connection; }
+  TUniQuery& GetQuery() { return *Query; }
+  TDateFormatParser& GetDateParser();
+  // The probed types of the destination columns, in column order.
+  const std::vector<TFieldType>& GetFieldTypes() const { return FieldTypes; }
+  int GetRowCounter() const { return RowCounter; }
+  bool GetUnicode() const { return Unicode; }
+  // The separator of the number texts a value may hold (the user's locale by default).
+  void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
+
+  static bool IsLobType(TFieldType type);
+  static bool IsTextLobType(TFieldType type);
+
+ protected:
+  // The parameter of column index, cleared to NULL, and the column's probed type.
+  TUniParam& ClearedParam(int index, TFieldType& type);
+  void BindLob(TUniParam& param, const std::string& data, TFieldType type);
+
+  TUniConnection* Connection = nullptr;  // not owned
+  std::unique_ptr<TUniQuery> Query;
+  std::vector<TFieldType> FieldTypes;
+  int RowCounter = 0;
+  bool Unicode = false;
+  bool Handled = false;
+  char DecimalSeparator;
+
+ private:
+  std::unique_ptr<TDateFormatParser> DateParser;
+};
+
+class TDB2Writer : public TUniDBWriter {
+ public:
+  std::unique_ptr<TDateFormatParser> CreateDateParser() override;
+};
+
+class TSqliteWriter : public TUniDBWriter {
+ public:
+  std::unique_ptr<TDateFormatParser> CreateDateParser() override;
 };

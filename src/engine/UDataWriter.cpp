@@ -1,0 +1,296 @@
+#include "engine/UDataWriter.h"
+
+#include "base/UExceptions.h"
+#include "dialect/UDBDictionary.h"
+#include "dialect/USqlCreator.h"
+#include "engine/UDateFormatParser.h"
+
+namespace {
+
+bool IsBinaryType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
+[[noreturn]] void RaiseWithStatement(const std::string& sql, const std::exception& e) {
+  throw EDatabaseError(sql + "\r" + "\n" + ExceptionMessage(e));
+}
+
+}  // namespace
+
+bool TFieldValue::HasBytes() const { return IsBinaryType(SourceType); }
+
+// ---------------------------------------------------------------------------
+
+TDataWriter::~TDataWriter() = default;
+
+void TDataWriter::SetFieldValue(int index, const TFieldValue& value) {
+  if (value.IsNull)
+    SetNull(index);
+  else
+    SetValue(index, value.Text);
+}
+
+void TDataWriter::WriteData(const TRowValues& row) {
+  BeginRow();
+  for (size_t i = 0; i < row.size(); ++i) SetFieldValue(static_cast<int>(i), row[i]);
+  WriteRow();
+}
+
+// ---------------------------------------------------------------------------
+
+std::string TDBWriter::GetDescription() { return "To Table: " + (SqlCreator ? SqlCreator->GetFullTableName() : ""); }
+
+int TDBWriter::GetColumnCount() const { return SqlCreator ? SqlCreator->GetFields().Count() : 0; }
+
+// ---------------------------------------------------------------------------
+
+TUniDBWriter::TUniDBWriter() : Query(std::make_unique<TUniQuery>()), DecimalSeparator(LocaleDecimalSeparator()) {}
+
+TUniDBWriter::~TUniDBWriter() = default;
+
+void TUniDBWriter::SetConnection(TUniConnection* connection) {
+  Connection = connection;
+  Query->SetConnection(connection);
+}
+
+TDateFormatParser& TUniDBWriter::GetDateParser() {
+  // Made on first use: the kind's CreateDateParser cannot run from the base constructor.
+  if (!DateParser) DateParser = CreateDateParser();
+  return *DateParser;
+}
+
+bool TUniDBWriter::IsLobType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TUniDBWriter::IsTextLobType(TFieldType type) {
+  return type == TFieldType::ftMemo || type == TFieldType::ftFmtMemo || type == TFieldType::ftOraClob;
+}
+
+bool TUniDBWriter::CanPrepare() {
+  if (!SqlCreator) return true;
+  for (int i = 0; i < SqlCreator->GetFields().Count(); ++i) {
+    TUniParam* p = Query->FindParam(SqlCreator->GetParamName(i));
+    if (p && IsLobType(p->DataType)) return false;
+  }
+  return true;
+}
+
+void TUniDBWriter::BeginWrite() {
+  RowCounter = 0;
+  Handled = false;
+  GetDateParser().ResetRunMemory();
+  BeforeBeginWrite();
+  if (Handled) return;
+  if (!SqlCreator || SqlCreator->GetFields().Text().empty()) throw Exception("FieldNames is not init.");
+  if (!Connection) throw EDatabaseError("The writer has no connection");
+
+  Unicode = StrToBoolDef(Connection->SpecificOptions.Values("UseUnicode"), false);
+
+  const std::string probe = SqlCreator->GetSelectEmptySql();
+  Query->Close();
+  Query->SetSQL(probe);
+  try {
+    Query->Open();
+  } catch (const std::exception& e) {
+    RaiseWithStatement(probe, e);
+  }
+  FieldTypes.clear();
+  for (int i = 0; i < Query->FieldCount(); ++i) FieldTypes.push_back(Query->Fields(i).DataType);
+  Query->Close();
+
+  if (SqlCreator->LoadType == "Replace") {
+    const std::string deleteSql = SqlCreator->GetDeleteSql();
+    Query->SetSQL(deleteSql);
+    try {
+      Query->Execute();
+    } catch (const std::exception& e) {
+      RaiseWithStatement(deleteSql, e);
+    }
+  }
+
+  BeforePrepare();
+  const std::string writeSql = SqlCreator->GetWriteSql();
+  Query->AutoPrepare = false;
+  Query->SetSQL(writeSql);
+  try {
+    if (CanPrepare()) Query->Prepare();
+    Connection->StartTransaction();
+  } catch (const std::exception& e) {
+    RaiseWithStatement(writeSql, e);
+  }
+}
+
+TUniParam& TUniDBWriter::ClearedParam(int index, TFieldType& type) {
+  TUniParam& p = Query->ParamByName(SqlCreator->GetParamName(index));
+  p.Clear();
+  type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size() ? FieldTypes[static_cast<size_t>(index)]
+                                                                      : TFieldType::ftUnknown;
+  return p;
+}
+
+void TUniDBWriter::BindLob(TUniParam& param, const std::string& data, TFieldType type) {
+  // Text goes as UTF-8, which is this program's 8-bit code page too; the data-access
+  // layer hands it to the driver as Unicode either way, so the Unicode flag changes
+  // nothing about what arrives.
+  param.LoadFromBytes(data, type);
+}
+
+void TUniDBWriter::SetNull(int index) {
+  TFieldType type;
+  ClearedParam(index, type);
+}
+
+void TUniDBWriter::SetFieldValue(int index, const TFieldValue& value) {
+  if (value.IsNull) {
+    SetNull(index);
+    return;
+  }
+  TFieldType type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size()
+                        ? FieldTypes[static_cast<size_t>(index)]
+                        : TFieldType::ftUnknown;
+  if (value.HasBytes() && IsBinaryType(type)) {
+    TUniParam& p = ClearedParam(index, type);
+    BindLob(p, value.Bytes, type);
+    return;
+  }
+  SetValue(index, value.Text);
+}
+
+void TUniDBWriter::SetValue(int index, const std::string& value) {
+  TFieldType type;
+  TUniParam& p = ClearedParam(index, type);
+  if (!SqlCreator->IsNotNullValue(index, value)) return;
+  switch (type) {
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob:
+      BindLob(p, value, type);
+      break;
+    case TFieldType::ftBoolean:
+      p.SetAsBoolean(StrToBoolDef(value, false));
+      break;
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc: {
+      if (value.empty()) {
+        p.DataType = TFieldType::ftInteger;
+        break;
+      }
+      int number = 0;
+      if (!TryStrToInt(Trim(value), number)) throw EConvertError("'" + value + "' is not a valid integer value");
+      p.SetAsInteger(number);
+      break;
+    }
+    case TFieldType::ftLargeint: {
+      if (value.empty()) {
+        p.DataType = TFieldType::ftLargeint;
+        break;
+      }
+      int64_t number = 0;
+      if (!TryStrToInt64(Trim(value), number)) throw EConvertError("'" + value + "' is not a valid integer value");
+      p.SetAsInteger(number);
+      break;
+    }
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd: {
+      if (value.empty()) {
+        p.DataType = type;
+        break;
+      }
+      // As exact text: a double would lose digits of a DECIMAL(31,9).
+      std::string decimal;
+      if (!TryDecimalText(value, DecimalSeparator, decimal))
+        throw EConvertError("'" + value + "' is not a valid floating point value");
+      p.SetAsString(decimal);
+      p.DataType = type;
+      break;
+    }
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftSingle:
+    case TFieldType::ftExtended: {
+      if (value.empty()) {
+        p.DataType = TFieldType::ftFloat;
+        break;
+      }
+      double number = 0;
+      if (!TryStrToFloat(Trim(value), number, DecimalSeparator))
+        throw EConvertError("'" + value + "' is not a valid floating point value");
+      p.SetAsFloat(number);
+      break;
+    }
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime:
+    case TFieldType::ftTimeStamp:
+    case TFieldType::ftTimeStampOffset:
+      // An empty text is no date: it stays NULL, as for numbers, where an empty text
+      // would make every such row fail.
+      if (value.empty()) break;
+      p.SetAsString(GetDateParser().Parse(value, SqlCreator->GetDateFormats().Values(SqlCreator->GetFields()[index])));
+      break;
+    default:
+      if (LowerCase(Connection ? Connection->SpecificOptions.Values("UseUnicode") : std::string()) == "true")
+        p.SetAsWideString(value);
+      else
+        p.SetAsString(value);
+      break;
+  }
+}
+
+void TUniDBWriter::WriteRow() {
+  ++RowCounter;
+  try {
+    Query->Execute();
+    if (RowCounter % CommitInterval == 0) {
+      Connection->Commit();
+      Connection->StartTransaction();
+    }
+  } catch (const std::exception& e) {
+    RaiseWithStatement(Query->SQL, e);
+  }
+}
+
+void TUniDBWriter::EndWrite() {
+  try {
+    if (Connection) Connection->Commit();
+  } catch (const std::exception& e) {
+    RaiseWithStatement(Query->SQL, e);
+  }
+  if (CanPrepare()) Query->Unprepare();
+  AfterEndWrite();
+}
+
+// ---------------------------------------------------------------------------
+
+std::unique_ptr<TDateFormatParser> TDB2Writer::CreateDateParser() { return std::make_unique<TDB2DateFormatParser>(); }
+
+std::unique_ptr<TDateFormatParser> TSqliteWriter::CreateDateParser() {
+  return std::make_unique<TSqliteDateFormatParser>();
+}
