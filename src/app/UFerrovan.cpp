@@ -1,7 +1,9 @@
 #include "app/UFerrovan.h"
 
 #include "app/UFactories.h"
+#include "dialect/db2/UDB2ConvertObjectFactory.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
+#include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 
 TApp& TFerrovan::GetInstance() {
@@ -17,9 +19,12 @@ TApp& TFerrovan::GetInstance() {
   return TApp::GetInstance();
 }
 
-// The conversion side of the bindings (readers, writers) plugs in here as it lands.
-std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateSourceConvertObjectFactory() { return nullptr; }
-std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateDestConvertObjectFactory() { return nullptr; }
+std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateSourceConvertObjectFactory() {
+  return std::make_unique<TSqliteConvertObjectFactory>();
+}
+std::unique_ptr<TConvertObjectFactory> TFerrovan::CreateDestConvertObjectFactory() {
+  return std::make_unique<TDB2ConvertObjectFactory>();
+}
 
 std::unique_ptr<TDBObjectFactory> TFerrovan::CreateSourceDBObjectFactory() {
   auto factory = std::make_unique<TSqliteDBObjectFactory>();

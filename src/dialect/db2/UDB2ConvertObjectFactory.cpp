@@ -1,0 +1,19 @@
+#include "dialect/db2/UDB2ConvertObjectFactory.h"
+
+#include "dialect/USqlCreator.h"
+#include "dialect/db2/UDB2Reader.h"
+#include "engine/UDataWriter.h"
+#include "engine/UDateFormatParser.h"
+
+std::unique_ptr<TDBReader> TDB2ConvertObjectFactory::CreateReader() {
+  auto reader = std::make_unique<TDB2Reader>();
+  reader->SetConnection(Connection());
+  return reader;
+}
+
+std::unique_ptr<TDataWriter> TDB2ConvertObjectFactory::CreateWriter() { return nullptr; }
+std::unique_ptr<TSqlCreator> TDB2ConvertObjectFactory::CreateSqlCreator() { return nullptr; }
+
+std::unique_ptr<TDateFormatParser> TDB2ConvertObjectFactory::CreateDateFormatParser() {
+  return std::make_unique<TDB2DateFormatParser>();
+}
