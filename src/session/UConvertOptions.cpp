@@ -89,6 +89,72 @@ void TSourceOptions::ClearFields() {
   PreviewRows.clear();
 }
 
+namespace {
+
+// Closes the reader when the scope ends, however it ends.
+class TReaderCloser {
+ public:
+  explicit TReaderCloser(TDataReader& reader) : FReader(reader) {}
+  ~TReaderCloser() {
+    try {
+      FReader.Close();
+    } catch (...) {
+    }
+  }
+  TReaderCloser(const TReaderCloser&) = delete;
+  TReaderCloser& operator=(const TReaderCloser&) = delete;
+
+ private:
+  TDataReader& FReader;
+};
+
+}  // namespace
+
+void TSourceOptions::LoadFields() {
+  if (!FieldNames.Empty()) return;
+  ConfigReader();
+  TReaderCloser closer(*Reader);
+  Reader->Open();
+  TStringList names;
+  for (int i = 0; i < Reader->GetColumnCount(); ++i) names.Add(Reader->GetColumnName(i));
+  FieldNames = names;
+}
+
+TDataReader* TSourceOptions::GetFilteredReader() {
+  FilterReaders.clear();
+  ConfigReader();
+  TDataReader* reader = Reader.get();
+  if (!Columns.Empty() && Columns.Count() < FieldNames.Count()) {
+    FilterReaders.push_back(std::make_unique<TPartColumnDataReader>(reader, &Columns));
+    reader = FilterReaders.back().get();
+  }
+  if (RowsSelect.IsPartRows()) {
+    FilterReaders.push_back(std::make_unique<TPartRowDataReader>(reader, RowsSelect.SkipRows + 1, RowsSelect.LoadRows));
+    reader = FilterReaders.back().get();
+  }
+  return reader;
+}
+
+TDataReader* TSourceOptions::GetReader() {
+  LoadFields();
+  return GetFilteredReader();
+}
+
+void TSourceOptions::LoadPreview() {
+  ClearFields();
+  ConfigReader();
+  TReaderCloser closer(*Reader);
+  Reader->Open();
+  for (int i = 0; i < Reader->GetColumnCount(); ++i) FieldNames.Add(Reader->GetColumnName(i));
+  while (Reader->HasData() && GetPreviewRowCount() < PreviewRowLimit) {
+    auto row = std::make_unique<TStringList>();
+    for (int i = 0; i < Reader->GetColumnCount(); ++i) row->Add(Reader->GetValue(i));
+    PreviewRows.push_back(std::move(row));
+    Reader->Next();
+  }
+  if (!PreviewRows.empty()) SampleRow = *PreviewRows.front();
+}
+
 const std::string& TSourceOptions::GetPreviewValue(int row, int column) const {
   return (*PreviewRows.at(static_cast<size_t>(row)))[column];
 }

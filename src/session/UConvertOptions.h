@@ -77,6 +77,23 @@ class TSourceOptions : public TDataConvertModel {
   // Empties FieldNames and SampleRow and frees the preview rows.
   virtual void ClearFields();
 
+  static constexpr int PreviewRowLimit = 10;
+
+  // Unless FieldNames is filled already: ConfigReader, open Reader, copy its column
+  // names into FieldNames, close it. The reader's errors pass to the caller.
+  void LoadFields();
+  // ConfigReader; Reader, under a column filter when Columns selects fewer columns
+  // than FieldNames holds, under a row filter when the rows are "part". The filters
+  // of an earlier call are freed first, so a session run many times does not pile
+  // them up; whatever reader an earlier call returned is invalid afterwards.
+  TDataReader* GetFilteredReader();
+  // LoadFields, then GetFilteredReader: the outermost reader of the chain, owned by
+  // these options.
+  TDataReader* GetReader();
+  // ClearFields; FieldNames and up to PreviewRowLimit rows of value texts from Reader;
+  // SampleRow a copy of the first row. Reader is closed again, also on errors.
+  void LoadPreview();
+
   int GetPreviewRowCount() const { return static_cast<int>(PreviewRows.size()); }
   const std::string& GetPreviewValue(int row, int column) const;
 

@@ -10,6 +10,7 @@
 #include "base/UExceptions.h"
 #include "dac/UniDac.h"
 #include "dialect/sqlite/USqliteDBDictionary.h"
+#include "dialect/sqlite/USqliteReader.h"
 #include "dialect/UDBLogon.h"
 #include "dialect/USqlCreator.h"
 #include "dialect/sqlite/USqliteTableCreator.h"
@@ -54,7 +55,7 @@ public:
 
 class TTestConvertObjectFactory : public TConvertObjectFactory {
 public:
-  std::unique_ptr<TDBReader> CreateReader() override { return std::make_unique<TDBReader>(); }
+  std::unique_ptr<TDBReader> CreateReader() override { return std::make_unique<TSqliteReader>(); }
   std::unique_ptr<TDataWriter> CreateWriter() override { return std::make_unique<TDataWriter>(); }
   std::unique_ptr<TSqlCreator> CreateSqlCreator() override { return std::make_unique<TSqlCreator>(); }
   std::unique_ptr<TDateFormatParser> CreateDateFormatParser() override {

@@ -1,11 +1,15 @@
 #include "dialect/db2/UDB2ConvertObjectFactory.h"
 
 #include "dialect/USqlCreator.h"
-#include "engine/UDataReader.h"
+#include "dialect/db2/UDB2Reader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
 
-std::unique_ptr<TDBReader> TDB2ConvertObjectFactory::CreateReader() { return nullptr; }
+std::unique_ptr<TDBReader> TDB2ConvertObjectFactory::CreateReader() {
+  auto reader = std::make_unique<TDB2Reader>();
+  reader->SetConnection(Connection());
+  return reader;
+}
 
 std::unique_ptr<TDataWriter> TDB2ConvertObjectFactory::CreateWriter() {
   auto writer = std::make_unique<TDB2Writer>();

@@ -1,11 +1,15 @@
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
 
 #include "dialect/USqlCreator.h"
-#include "engine/UDataReader.h"
+#include "dialect/sqlite/USqliteReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
 
-std::unique_ptr<TDBReader> TSqliteConvertObjectFactory::CreateReader() { return nullptr; }
+std::unique_ptr<TDBReader> TSqliteConvertObjectFactory::CreateReader() {
+  auto reader = std::make_unique<TSqliteReader>();
+  reader->SetConnection(Connection());
+  return reader;
+}
 
 std::unique_ptr<TDataWriter> TSqliteConvertObjectFactory::CreateWriter() {
   auto writer = std::make_unique<TSqliteWriter>();

@@ -5,7 +5,6 @@
 // The conversion objects of the Sqlite side, bound to the connection of that side.
 class TSqliteConvertObjectFactory : public TConvertObjectFactory {
  public:
-  // No reader of this kind is built here yet: the answer is empty.
   std::unique_ptr<TDBReader> CreateReader() override;
   std::unique_ptr<TDataWriter> CreateWriter() override;
   std::unique_ptr<TSqlCreator> CreateSqlCreator() override;
