@@ -157,9 +157,9 @@ bool TSqlCreator::IsNotNullValue(int index, const std::string& value) {
   return !SameText(value, "NULL");
 }
 
-std::string TSqlCreator::QuoteLiteralText(const std::string& text) {
-  return Helper()->QuoteValue(ReplaceAll(text, "'&", "&"));
-}
+// The text goes into the script exactly as it is: only the quote is doubled. (Dropping
+// the apostrophe of "'&", as some script runners want, would change the stored value.)
+std::string TSqlCreator::QuoteLiteralText(const std::string& text) { return Helper()->QuoteValue(text); }
 
 std::string TSqlCreator::NormalizeNull(int index, const std::string& value) {
   return IsNotNullValue(index, value) ? value : std::string("null");

@@ -119,7 +119,7 @@ TEST(SqlCreator, Db2FillValue) {
       {"double", "2.5E-3", "0.0025"},
       {"float", "", "null"},
       {"varchar", "O'Brien", "'O''Brien'"},
-      {"varchar", "a'&b", "'a&b'"},
+      {"varchar", "a'&b", "'a''&b'"},  // the value stays as it is
       {"varchar", "", "''"},
       {"varchar", "null", "null"},
       {"clob", "x:ID y", "'x:ID y'"},
