@@ -96,7 +96,8 @@ void TSourceQueryOptions::LoadFromFile(const std::string& fileName, const std::s
 
 bool TSourceQueryOptions::SameAs(const TDataConvertModel& other) const {
   auto* o = dynamic_cast<const TSourceQueryOptions*>(&other);
-  return o && Trim(Sql) == Trim(o->Sql);
+  // Compared as stored: a multi-line text just saved must not count as changed.
+  return o && Trim(JoinLines(Sql)) == Trim(JoinLines(o->Sql));
 }
 
 // --- TDBSourceOptions

@@ -63,7 +63,7 @@ class TSourceQueryOptions : public TDataConvertModel {
   // Line breaks become blanks: an ini value holds one line.
   void SaveToFile(const std::string& fileName, const std::string& section) override;
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
-  // The texts compared without surrounding blanks and control characters.
+  // The texts compared as stored, without surrounding blanks and control characters.
   bool SameAs(const TDataConvertModel& other) const override;
 
   std::string Sql;

@@ -33,6 +33,10 @@ void T1To1TableMapOptions::LoadFromFile(const std::string& fileName, const std::
   SourceNames.Add(name);
 }
 
+bool T1To1TableMapOptions::SameAs(const TDataConvertModel& other) const {
+  return dynamic_cast<const T1To1TableMapOptions*>(&other) != nullptr;
+}
+
 // --- TTransveyTableMapOptions
 
 void TTransveyTableMapOptions::SaveToFile(const std::string& fileName, const std::string& section) {

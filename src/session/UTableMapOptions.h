@@ -15,6 +15,9 @@ class T1To1TableMapOptions : public TTableMapOptions {
   void SaveToFile(const std::string& fileName, const std::string& section) override;
   // SourceNames := the one line of "SourceTable", else "DestTable", else "Table".
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
+  // Nothing of its own is persisted, so any two are alike. Comparing the names read on
+  // loading would make a session that was just saved count as changed.
+  bool SameAs(const TDataConvertModel& other) const override;
 
   int GetCount() const override { return 1; }
   std::string GetSourceName(int) const override { return std::string(); }

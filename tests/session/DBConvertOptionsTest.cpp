@@ -183,6 +183,8 @@ TEST_F(DBOptionsFile, QueryTextOfSeveralLinesIsStoredOnOneLine) {
   TQuerySourceOptions other(nullptr, &Convert);
   other.QueryOptions->Sql = "  select a,\r  b\r\nfrom t\r\n";
   EXPECT_TRUE(other.SameAs(source));
+  other.QueryOptions->Sql = "select a,\r\n  b\r\nfrom t";  // as the editor holds it before the save
+  EXPECT_TRUE(other.SameAs(source));
   other.QueryOptions->Sql = "select a, b from t";
   EXPECT_FALSE(other.SameAs(source));
 }
