@@ -5,6 +5,7 @@
 #include "engine/UOutputer.h"
 #include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/UTransveySession.h"
 
 std::unique_ptr<TSessionExecutor> TConvertSessionExecutorFactory::CreateExecutor(const std::string&) {
   return std::make_unique<TConvertSessionExecutor>();
@@ -23,5 +24,19 @@ bool TTransveySessionExecutorFactory::IsSessionFile(const std::string& fileName)
 }
 
 std::unique_ptr<TConvertSession> TTransveySessionExecutorFactory::CreateSession(const std::string& fileName) {
-  throw Exception("Session file \"" + fileName + "\" cannot be run: this build has no session support yet");
+  std::string ext = ExtractFileExt(fileName);
+  std::unique_ptr<TConvertSession> session;
+  if (ext == ".uld")
+    session = std::make_unique<TTransveyTableLoadSession>(SourceDBObjectFactory, DestDBObjectFactory,
+                                                          SourceConvertObjectFactory, DestConvertObjectFactory);
+  else if (ext == ".ula")
+    session = std::make_unique<TTransveyBatchLoadSession>(SourceDBObjectFactory, DestDBObjectFactory,
+                                                          SourceConvertObjectFactory, DestConvertObjectFactory);
+  else if (ext == ".ulq")
+    session = std::make_unique<TTransveyQueryLoadSession>(SourceDBObjectFactory, DestDBObjectFactory,
+                                                          SourceConvertObjectFactory, DestConvertObjectFactory);
+  else
+    throw Exception("\"" + fileName + "\" is not a session file");
+  session->LoadFromFile(fileName);
+  return session;
 }

@@ -20,6 +20,7 @@
 #include "engine/UOutputer.h"
 #include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/UTransveySession.h"
 
 // A logon that records what it was given and answers as told: the command-line
 // processor's own behaviour is under test here, not a database.
@@ -89,7 +90,7 @@ class TRecordingExecutorFactory : public TTransveySessionExecutorFactory {
 public:
   TRecordingExecutorFactory() : TTransveySessionExecutorFactory(nullptr, nullptr, nullptr, nullptr) {}
   std::unique_ptr<TConvertSession> CreateSession(const std::string&) override {
-    return std::make_unique<TConvertSession>();
+    return std::make_unique<TTransveyTableLoadSession>(nullptr, nullptr, nullptr, nullptr);
   }
   std::unique_ptr<TOutputer> CreateOutputer(const std::string& fileName, const std::string& logFile) override {
     LastLogFile = logFile;
