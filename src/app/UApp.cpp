@@ -126,6 +126,8 @@ void AppLogError(const std::string& text) {
   if (TApp::HasInstance() && TApp::GetInstance().GUIMode) TApp::GetInstance().LogError(text);
 }
 
+bool AppGUIMode() { return TApp::HasInstance() && TApp::GetInstance().GUIMode; }
+
 void AppShowError(const std::string& text) {
   if (!TApp::HasInstance()) return;
   TApp& app = TApp::GetInstance();

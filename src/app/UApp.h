@@ -94,6 +94,7 @@ std::string ExecutableAppName();
 // The engine's ways to report an error: only an interactive run hears of them.
 void AppLogError(const std::string& text);
 void AppShowError(const std::string& text);
+bool AppGUIMode();
 
 class TDBApp : public TApp {
 public:

@@ -1,26 +1,144 @@
 #pragma once
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/UDataWriter.h"
+#include "engine/UOutputer.h"
+
 class TConvertSession;
-class TOutputer;
+class TDataReader;
+class TDataWriter;
+class TDBWriter;
+class Exception;
 
-// Runs a session item by item and reports to its outputer.
+// Runs a session and reports to its outputer.
 class TSessionExecutor {
-public:
+ public:
   virtual ~TSessionExecutor() = default;
-  void SetSession(TConvertSession* session) { Session = session; }
+  virtual void SetSession(TConvertSession* session) { Session = session; }
+  // True when no error escaped the run.
+  virtual bool Execute() = 0;
+  virtual void Stop() = 0;
   void SetOutputer(TOutputer* outputer) { Outputer = outputer; }
-  virtual void Execute() = 0;
 
-  // How the run ended, for the exit code: 0 everything done, 3 failures, 4 rows
-  // rejected within the tolerated errors.
+  // How the run ended, for the exit code: 0 every row of every item arrived, 3 an item
+  // failed, was stopped or exceeded its error limit, 4 rows were rejected within the
+  // tolerated errors.
   int ResultCode = 0;
 
-protected:
+ protected:
   TConvertSession* Session = nullptr;
   TOutputer* Outputer = nullptr;
 };
 
+// The row-loop skeleton of one item.
+class TIterativeConverter {
+ public:
+  virtual ~TIterativeConverter() = default;
+
+  virtual void Prepare() = 0;
+  virtual void Start() = 0;
+  virtual void Finish() = 0;
+  virtual void Cleanup() = 0;
+  virtual bool HasNextRow() = 0;
+  virtual void MoveNext() = 0;
+  virtual void ConvertRow() = 0;
+  virtual void CountRows() = 0;
+  virtual int GetRowNumber() = 0;
+
+  // One item: Prepare, Start, the row loop, Finish, Cleanup. An error closes the
+  // reader and is raised again with its message.
+  void Execute();
+  void Stop() { Stopped = true; }
+  bool ShouldStop();
+  void UpdateProgress();
+  void ReportFatal(const Exception& e);
+  void ReportRowError(const std::string& message, const Exception& e);
+
+  TConvertStatus& Status() { return FStatus; }
+  bool WasStopped() const { return Stopped; }
+  // True when the item ended because its error limit was exceeded.
+  bool LimitExceeded() const { return FLimitExceeded; }
+  // Called between rows so a stop request made meanwhile is seen; the front end sets it.
+  std::function<void()> ProcessEvents;
+
+ protected:
+  bool Stopped = false;
+  bool FLimitExceeded = false;
+  int ErrorLimit = 0;
+  int LoggedExceptions = 0;
+  TConvertStatus FStatus;
+};
+
+class TDataConverter : public TIterativeConverter {
+ public:
+  TDataConverter();
+  ~TDataConverter() override;
+
+  void Prepare() override;
+  void Start() override;
+  void Finish() override;
+  void Cleanup() override;
+  bool HasNextRow() override;
+  void MoveNext() override;
+  void ConvertRow() override;
+  void CountRows() override;
+  int GetRowNumber() override;
+
+  TConvertSession* ConvertSession = nullptr;
+
+  // True once the writer began writing in this item and has not ended.
+  bool WritingBegun() const { return Writing; }
+  // Ends the writer of an item that failed after writing began, so that what was
+  // written is committed and no transaction stays open.
+  void EndWriteAfterFailure();
+  // True when the writer could not end the last item (its last rows may be lost).
+  bool EndFailedInLastItem() const { return EndFailed; }
+  // Rows an item that failed had written and committed before its failure.
+  int RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
+  // Forgets what the previous item left, before an item's first stage.
+  void BeginItem() {
+    WrittenBeforeFailure = 0;
+    EndFailed = false;
+  }
+
+ private:
+  void ReadValue(int index, TFieldValue& value);
+  std::string ColumnValueText(int index);
+
+  TDataReader* Reader = nullptr;
+  TDataWriter* Writer = nullptr;
+  int ColumnCount = 0;
+  bool Writing = false;
+  bool EndFailed = false;
+  int WrittenBeforeFailure = 0;
+  std::vector<TFieldValue> Values;  // reused for every row
+};
+
+class TBatchOutputer;
+
 class TConvertSessionExecutor : public TSessionExecutor {
-public:
-  void Execute() override;
+ public:
+  TConvertSessionExecutor();
+  ~TConvertSessionExecutor() override;
+
+  void SetSession(TConvertSession* session) override;
+  bool Execute() override;
+  void Stop() override;
+  virtual void Convert();
+
+  void SetBatchOutputer(TBatchOutputer* batchOutputer) { BatchOutputer = batchOutputer; }
+  TDataConverter& Converter() { return *FConverter; }
+  int TotalRecords() const { return FTotalRecords; }
+
+ private:
+  void ReportItem(int index, bool succeeded);
+
+  bool Stopped = false;
+  int FTotalRecords = 0;
+  TConvertSession* ConvertSession = nullptr;
+  std::unique_ptr<TDataConverter> FConverter;
+  TBatchOutputer* BatchOutputer = nullptr;
 };

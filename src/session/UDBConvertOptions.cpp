@@ -7,6 +7,7 @@
 #include "dialect/USqlCreator.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
+#include "engine/USqlWriter.h"
 #include "session/UMyIniFile.h"
 
 namespace {
@@ -152,10 +153,11 @@ bool TTableSourceOptions::SameAs(const TDataConvertModel& other) const {
 
 void TTableSourceOptions::ConfigReader() { ConfigReaderFor(Reader.get()); }
 
-void TTableSourceOptions::ConfigReaderFor(TDBReader*) {
-  // The reader gets TableOptions->Schema, TableOptions->SourceTable and an empty SQL
-  // text once the database readers are in.
-  throw Exception("The table reader is not wired yet");
+void TTableSourceOptions::ConfigReaderFor(TDBReader* reader) {
+  if (!reader) return;
+  reader->SetSchemaName(TableOptions->Schema);
+  reader->SetTableName(TableOptions->SourceTable);
+  reader->SetSql("");
 }
 
 void TTableSourceOptions::SetSchemaAndTable(const std::string& schema, const std::string& table) {
@@ -193,8 +195,7 @@ std::string TQuerySourceOptions::GetReaderSql() const {
 }
 
 void TQuerySourceOptions::ConfigReader() {
-  // The reader's SQL text becomes GetReaderSql() once the database readers are in.
-  throw Exception("The query reader is not wired yet");
+  if (Reader) Reader->SetSql(GetReaderSql());
 }
 
 // --- TBatchDBSourceOptions
@@ -300,16 +301,24 @@ void TTableDestOptions::FreeSubObjects() {
   SqlCreator.reset();
 }
 
-std::unique_ptr<TDataWriter> TTableDestOptions::CreateSqlWriter() {
-  // The SQL script writer comes with the engine's writers.
-  return nullptr;
-}
+std::unique_ptr<TDataWriter> TTableDestOptions::CreateSqlWriter() { return std::make_unique<TSqlWriter>(); }
 
 void TTableDestOptions::BindWriters() {
-  // Both writers are handed SqlCreator once the engine's writers take one.
+  if (auto* writer = dynamic_cast<TDBWriter*>(DBWriter.get())) writer->SetSqlCreator(SqlCreator.get());
+  if (auto* writer = dynamic_cast<TSqlWriter*>(SqlWriter.get())) writer->SetSqlCreator(SqlCreator.get());
 }
 
-void TTableDestOptions::PrepareSqlCreator() { throw Exception("The SQL creator is not wired yet"); }
+void TTableDestOptions::PrepareSqlCreator() {
+  if (!SqlCreator) throw Exception("No SQL creator for the destination");
+  SqlCreator->Schema = DestSchema;
+  SqlCreator->Table = DestTable;
+  SqlCreator->SetFields(FieldNames);
+  SqlCreator->SetFieldTypes(FieldTypes);
+  SqlCreator->SetDateFormats(DateFormats);
+  SqlCreator->SetNullValues(NullIfs);
+  SqlCreator->LoadType = LoadType;
+  SqlCreator->UpdateKey = UpdateKey;
+}
 
 TDataWriter* TTableDestOptions::GetWriter() {
   PrepareSqlCreator();

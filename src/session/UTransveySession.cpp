@@ -141,10 +141,7 @@ TTransveyTableMapOptions& TTransveyBatchLoadSession::TransveyTableMap() const {
   return static_cast<TTransveyTableMapOptions&>(*TableMapOptions);
 }
 
-void TTransveyBatchLoadSession::LoadItemPreview() {
-  // TableSourceOptions->LoadPreview() once the database readers are in.
-  throw Exception("The source preview is not wired yet");
-}
+void TTransveyBatchLoadSession::LoadItemPreview() { TableSourceOptions->LoadPreview(); }
 
 void TTransveyBatchLoadSession::ConfigOne(int index) {
   TTransveyTableMapOptions& map = TransveyTableMap();

@@ -76,10 +76,12 @@ public:
       : Runs(runs), Run(std::move(run)) {
     ResultCode = resultCode;
   }
-  void Execute() override {
+  bool Execute() override {
     if (!Session || !Outputer) throw Exception("executor not configured");
     Runs->push_back(Run);
+    return true;
   }
+  void Stop() override {}
 
 private:
   std::vector<TSessionRun>* Runs;

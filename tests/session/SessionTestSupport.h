@@ -8,6 +8,7 @@
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
 #include "dialect/USqlCreator.h"
+#include "dialect/sqlite/USqliteReader.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
@@ -16,7 +17,7 @@
 // keep and pass them on, which is all these tests look at.
 class TPlainConvertObjectFactory : public TConvertObjectFactory {
  public:
-  std::unique_ptr<TDBReader> CreateReader() override { return std::make_unique<TDBReader>(); }
+  std::unique_ptr<TDBReader> CreateReader() override { return std::make_unique<TSqliteReader>(); }
   std::unique_ptr<TDataWriter> CreateWriter() override { return std::make_unique<TDataWriter>(); }
   std::unique_ptr<TSqlCreator> CreateSqlCreator() override { return std::make_unique<TSqlCreator>(); }
   std::unique_ptr<TDateFormatParser> CreateDateFormatParser() override { return nullptr; }

@@ -1,0 +1,236 @@
+// Session files run from the command line, as a scheduled job runs them: a SQLite file
+// into the DB2 test server, every row accounted for in the log and the exit code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "base/UStrings.h"
+#include "dac/UniDac.h"
+#include "support/Db2Server.h"
+#include "support/RunFerrovan.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& l : lines) text += l + "\n";
+  return text;
+}
+
+class SessionRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Source = Dir.Path() + "/source.db";
+    std::ofstream(Source) << "";
+    Log = Dir.Path() + "/run.log";
+    Db2Server::Get().Configure(Dest);
+    Dest.Connect();
+  }
+
+  void SourceSql(const std::string& script) {
+    TUniConnection c;
+    c.ProviderName = "Sqlite";
+    c.Database = Source;
+    c.Connect();
+    TUniScript s(&c);
+    s.SQL = script;
+    s.Execute();
+  }
+  void DestSql(const std::string& script) {
+    TUniScript s(&Dest);
+    s.SQL = script;
+    s.Execute();
+  }
+  std::vector<std::string> DestRows(const std::string& sql) {
+    TUniQuery q(&Dest);
+    q.SQL = sql;
+    q.Open();
+    std::vector<std::string> rows;
+    for (; !q.Eof(); q.Next()) {
+      std::string row;
+      for (int i = 0; i < q.FieldCount(); ++i)
+        row += (i ? "|" : "") + (q.Fields(i).IsNull() ? std::string("<null>") : q.Fields(i).AsString());
+      rows.push_back(row);
+    }
+    return rows;
+  }
+  std::string WriteSession(const std::string& name, const std::vector<std::string>& lines) {
+    std::string path = Dir.Path() + "/" + name;
+    std::ofstream out(path, std::ios::binary);
+    out << "[Load]\r\n";
+    for (const auto& l : lines) out << l << "\r\n";
+    return path;
+  }
+  std::string LogonKeys() const {
+    const Db2Server& s = Db2Server::Get();
+    return "\"sqlite_database=" + Source + "\" db2_username=" + s.User + " \"db2_password=" + s.Password +
+           "\" db2_server=" + s.Database + " db2_protocol=TCPIP db2_hostname=" + s.Host + " db2_port=" + s.Port;
+  }
+  TProcessResult Run(const std::string& sessionFile) {
+    return RunFerrovan(Dir, LogonKeys() + " \"session=" + sessionFile + "\" \"logfile=" + Log + "\"");
+  }
+  // The log without the lines that name the session file and the elapsed time.
+  std::vector<std::string> Texts() {
+    std::vector<std::string> texts = LogTexts(Log);
+    for (auto& t : texts) {
+      auto at = t.find("    Elapsed: ");
+      if (at != std::string::npos) t.replace(at + 13, 8, "hh:mm:ss");
+    }
+    return texts;
+  }
+
+  TempDir Dir;
+  std::string Source, Log;
+  TUniConnection Dest;
+};
+
+std::vector<std::string> TableSession(const std::string& sourceTable, const std::string& destTable,
+                                      const std::string& loadType, const std::string& fields,
+                                      const std::string& errorsToAllow, const std::string& extra = "") {
+  std::vector<std::string> lines = {"LoadRowsType=All",
+                                    "LoadRows=0",
+                                    "SkipRows=0",
+                                    "Columns=",
+                                    "SourceSchema=",
+                                    "ShowViews=0",
+                                    "SourceTable=" + sourceTable,
+                                    "DestSchema=DB2INST1",
+                                    "DestTable=" + destTable,
+                                    "LoadType=" + loadType};
+  if (!extra.empty()) lines.push_back(extra);
+  lines.push_back("Fields=" + fields);
+  lines.push_back("ErrorsToAllow=" + errorsToAllow);
+  lines.push_back("LogFile=");
+  return lines;
+}
+
+TEST_F(SessionRun, TableSessionAppendsEveryValueAsItWas) {
+  SourceSql(
+      "create table items (id integer, name varchar(20), price numeric(10,2), born date, note text);"
+      "insert into items values (1, 'Grüße', 12.34, '2024-02-29', null);"
+      "insert into items values (2, '', 0.10, null, 'NULL');"
+      "insert into items values (3, '日本', 99999999.99, '1999-12-31', 'x');");
+  DestSql(
+      "drop table if exists \"SR_ITEMS\";"
+      "create table \"SR_ITEMS\" (\"ID\" integer, \"NAME\" varchar(20), \"PRICE\" decimal(10,2), \"BORN\" date,"
+      " \"NOTE\" varchar(10))");
+  std::string session = WriteSession(
+      "items.uld", TableSession("items", "SR_ITEMS", "0",
+                                "ID;INTEGER;;|NAME;VARCHAR;;|PRICE;DECIMAL;;|BORN;DATE;;|NOTE;VARCHAR;;", "50"));
+  auto r = Run(session);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(Texts(), (std::vector<std::string>{session, "Start Convert", "From Table: items",
+                                               "To Table: \"DB2INST1\".\"SR_ITEMS\"", "3 records    Elapsed: hh:mm:ss",
+                                               "Total Convert Records: 3", "End Convert"}));
+  EXPECT_EQ(DestRows("select * from \"SR_ITEMS\" order by 1"),
+            (std::vector<std::string>{"1|Grüße|12.34|2024-02-29|<null>", "2||0.10|<null>|<null>",
+                                      "3|日本|99999999.99|1999-12-31|x"}));
+}
+
+TEST_F(SessionRun, ErrorLimitStopsAfterTheRowThatExceedsIt) {
+  std::string rows;
+  for (int i = 1; i <= 20; ++i) {
+    bool bad = i == 3 || i == 5 || i == 6 || i == 9;
+    rows += "insert into nums values (" + std::to_string(i) + ", '" + (bad ? "x" : std::to_string(i * 10)) + "');";
+  }
+  SourceSql("create table nums (id integer, v text);" + rows);
+  struct Case {
+    std::string errorsToAllow;
+    int exitCode;
+    std::string endLine;
+    size_t rowsInTable;
+  } cases[] = {
+      {"2", 3, "3 records    Elapsed: hh:mm:ss.  3 rows can not convert.", 3},
+      {"0", 4, "16 records    Elapsed: hh:mm:ss.  4 rows can not convert.", 16},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.errorsToAllow);
+    DestSql("drop table if exists \"SR_NUMS\"; create table \"SR_NUMS\" (\"ID\" integer, \"V\" integer)");
+    std::remove(Log.c_str());
+    std::string session =
+        WriteSession("nums.uld", TableSession("nums", "SR_NUMS", "0", "ID;INTEGER;;|V;INTEGER;;", c.errorsToAllow));
+    auto r = Run(session);
+    EXPECT_EQ(r.ExitCode, c.exitCode) << r.Err;
+    auto texts = Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), c.endLine), texts.end()) << Joined(texts);
+    bool limitLine = std::find(texts.begin(), texts.end(), "Maxinum error count (2) exceeded. ") != texts.end();
+    EXPECT_EQ(limitLine, c.errorsToAllow == "2");
+    EXPECT_EQ(DestRows("select \"ID\" from \"SR_NUMS\"").size(), c.rowsInTable);
+    // Each failed row names its row and column.
+    EXPECT_NE(std::find_if(texts.begin(), texts.end(),
+                           [](const std::string& t) {
+                             return t.rfind("Set Value Error, at  Row 3, Col: 1 [v], Value: x", 0) == 0;
+                           }),
+              texts.end());
+  }
+}
+
+TEST_F(SessionRun, ReplaceAndUpdateReallyApply) {
+  SourceSql(
+      "create table src (k integer, v varchar(10));"
+      "insert into src values (1, 'one'), (2, 'two');");
+  DestSql(
+      "drop table if exists \"SR_KV\"; create table \"SR_KV\" (\"K\" integer, \"V\" varchar(10));"
+      "insert into \"SR_KV\" values (1, 'old'), (3, 'three')");
+  auto r =
+      Run(WriteSession("upd.uld", TableSession("src", "SR_KV", "2", "K;INTEGER;;|V;VARCHAR;;", "50", "UpdateKey=K")));
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(DestRows("select * from \"SR_KV\" order by 1"), (std::vector<std::string>{"1|one", "3|three"}));
+
+  r = Run(WriteSession("rep.uld", TableSession("src", "SR_KV", "1", "K;INTEGER;;|V;VARCHAR;;", "50")));
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(DestRows("select * from \"SR_KV\" order by 1"), (std::vector<std::string>{"1|one", "2|two"}));
+}
+
+TEST_F(SessionRun, QuerySessionCopiesTheResult) {
+  SourceSql("create table q (a integer, b text); insert into q values (1, 'a'), (2, 'b'), (3, 'c');");
+  DestSql("drop table if exists \"SR_Q\"; create table \"SR_Q\" (\"A\" integer, \"B\" varchar(5))");
+  auto r = Run(WriteSession("q.ulq", {"LoadRowsType=All", "LoadRows=0", "SkipRows=0", "Columns=",
+                                      "Sql=select a, b from q where a > 1; ", "DestSchema=DB2INST1", "DestTable=SR_Q",
+                                      "LoadType=0", "Fields=A;INTEGER;;|B;VARCHAR;;", "ErrorsToAllow=50", "LogFile="}));
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  auto texts = Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "From Query: select a, b from q where a > 1"), texts.end())
+      << Joined(texts);
+  EXPECT_EQ(DestRows("select * from \"SR_Q\" order by 1"), (std::vector<std::string>{"2|b", "3|c"}));
+}
+
+// Tables and columns have mixed-case names: the test server shows an all-lower-case
+// name in upper case, as DB2 does for unquoted names, so a created lower-case table
+// would not be found again there (a real DB2 keeps quoted names as written).
+TEST_F(SessionRun, BatchSessionGoesOnAfterAFailedTable) {
+  SourceSql(
+      "create table First_T (Num integer, Txt text); insert into First_T values (1, 'a'), (2, null);"
+      "create table Third_T (Num integer); insert into Third_T values (3), (4), (5);");
+  DestSql("drop table if exists \"First_T\"; drop table if exists \"Third_T\"");
+  auto r = Run(
+      WriteSession("b.ula", {"LoadRowsType=All", "LoadRows=0", "SkipRows=0", "Columns=", "SourceSchema=", "ShowViews=0",
+                             "DestSchema=DB2INST1", "LoadType=Append",
+                             "TableMaps=-1;First_T;To Be Created|-1;Missing_T;To Be Created|-1;Third_T;to be created",
+                             "FieldsMaps=", "ErrorsToAllow=50", "LogFile="}));
+  EXPECT_EQ(r.ExitCode, 3) << r.Err;
+  auto texts = Texts();
+  ASSERT_GE(texts.size(), 2u);
+  auto failed = std::find(texts.begin(), texts.end(), "Convert Failed");
+  ASSERT_NE(failed, texts.end()) << Joined(texts);
+  ASSERT_LT(failed + 2, texts.end());
+  EXPECT_EQ(*(failed + 1), "ConvertSessionExecutor.Convert ConfigOne Exception");
+  EXPECT_EQ(*(failed + 2), "no such table: Missing_T");
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Convert Failed"), 1) << Joined(texts);
+  EXPECT_EQ(texts[texts.size() - 2], "Total Convert Records: 5") << Joined(texts);
+  EXPECT_EQ(texts.back(), "End Convert");
+  EXPECT_EQ(DestRows("select * from \"First_T\" order by 1"), (std::vector<std::string>{"1|a", "2|<null>"}));
+  EXPECT_EQ(DestRows("select count(*) from \"Third_T\""), std::vector<std::string>{"3"});
+}
+
+TEST_F(SessionRun, MalformedFieldsEndTheProcessWithItsMessage) {
+  SourceSql("create table m (i integer);");
+  auto r = Run(WriteSession("m.uld", TableSession("m", "SR_M", "0", "I;INTEGER", "50")));
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE((r.Err + r.Out).find("TTableDestOptions.LoadFromFile, Parse Fields Error."), std::string::npos)
+      << r.Err << r.Out;
+}
+
+}  // namespace
