@@ -7,6 +7,10 @@
 
 #include "base/UStrings.h"
 #include "dac/UniDac.h"
+#include "dialect/db2/UDB2DBLogon.h"
+#include "dialect/db2/UDB2DBObjectFactory.h"
+#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "session/UBatchOptions.h"
 #include "support/Db2Server.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"
@@ -223,6 +227,41 @@ TEST_F(SessionRun, BatchSessionGoesOnAfterAFailedTable) {
   EXPECT_EQ(texts.back(), "End Convert");
   EXPECT_EQ(DestRows("select * from \"First_T\" order by 1"), (std::vector<std::string>{"1|a", "2|<null>"}));
   EXPECT_EQ(DestRows("select count(*) from \"Third_T\""), std::vector<std::string>{"3"});
+}
+
+TEST_F(SessionRun, GeneratedBatchFileRunsTheSession) {
+  SourceSql("create table bt (Num integer); insert into bt values (7), (8);");
+  DestSql("drop table if exists \"SR_BT\"; create table \"SR_BT\" (\"NUM\" integer)");
+  std::string session = WriteSession("batch run.uld", TableSession("bt", "SR_BT", "0", "NUM;INTEGER;;", "50"));
+
+  // The batch options take the logons of the program's current connections.
+  const Db2Server& server = Db2Server::Get();
+  TSqliteDBObjectFactory source;
+  source.Initialize();
+  source.Connection()->Database = Source;
+  TDB2DBObjectFactory dest;
+  dest.Initialize();
+  dest.Connection()->Username = server.User;
+  dest.Connection()->Password = server.Password;
+  dest.Connection()->Server =
+      BuildDB2ServerText(FindDB2OdbcDriver(), server.Database, "TCPIP", server.Host, server.Port);
+  TDBBatchOptions options;
+  options.ExecutablePath = FERROVAN_BINARY;
+  options.SetSource(&source);
+  options.SetDest(&dest);
+  options.SessionFile = session;
+  options.LogFile = Log;
+  options.BatchFile = Dir.Path() + "/batch run.bat";
+  ASSERT_TRUE(options.Validate()) << options.ErrorMessage;
+  options.CreateBatchFile();
+
+  std::string command = "cd '" + Dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_DATA_HOME='" + Dir.Path() +
+                        "/data' FERROVAN_SETTINGS_FILE='" + Dir.Path() + "/settings.reg' sh './batch run.bat' >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  auto texts = Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Total Convert Records: 2"), texts.end()) << Joined(texts);
+  EXPECT_EQ(DestRows("select \"NUM\" from \"SR_BT\" order by 1"), (std::vector<std::string>{"7", "8"}));
 }
 
 TEST_F(SessionRun, MalformedFieldsEndTheProcessWithItsMessage) {
