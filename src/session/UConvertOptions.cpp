@@ -124,8 +124,9 @@ TDataReader* TSourceOptions::GetFilteredReader() {
   FilterReaders.clear();
   ConfigReader();
   TDataReader* reader = Reader.get();
-  if (!Columns.Empty() && Columns.Count() < FieldNames.Count()) {
-    FilterReaders.push_back(std::make_unique<TPartColumnDataReader>(reader, &Columns));
+  const TStringList& columns = ReaderColumns();
+  if (!columns.Empty() && columns.Count() < ReaderFieldCount()) {
+    FilterReaders.push_back(std::make_unique<TPartColumnDataReader>(reader, &columns));
     reader = FilterReaders.back().get();
   }
   if (RowsSelect.IsPartRows()) {

@@ -90,6 +90,10 @@ class TSourceOptions : public TDataConvertModel {
   // LoadFields, then GetFilteredReader: the outermost reader of the chain, owned by
   // these options.
   TDataReader* GetReader();
+  // The column selection the reader chain applies and the column count it is measured
+  // against; an all-tables source answers with the table being run.
+  virtual const TStringList& ReaderColumns() const { return Columns; }
+  virtual int ReaderFieldCount() const { return FieldNames.Count(); }
   // ClearFields; FieldNames and up to PreviewRowLimit rows of value texts from Reader;
   // SampleRow a copy of the first row. Reader is closed again, also on errors.
   void LoadPreview();

@@ -235,6 +235,10 @@ void TTransveyBatchDBSourceOptions::SelectTable(const std::string& name) {
   TableSourceOptions->SetSchemaAndTable(GetSourceSchema(), name);
 }
 
+const TStringList& TTransveyBatchDBSourceOptions::ReaderColumns() const { return TableSourceOptions->Columns; }
+
+int TTransveyBatchDBSourceOptions::ReaderFieldCount() const { return TableSourceOptions->FieldNames.Count(); }
+
 void TTransveyBatchDBSourceOptions::ConfigReader() {
   RowsSelect.Assign(TableSourceOptions->RowsSelect);
   TableSourceOptions->ConfigReaderFor(Reader.get());

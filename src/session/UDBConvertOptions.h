@@ -157,6 +157,10 @@ class TTransveyBatchDBSourceOptions : public TBatchDBSourceOptions {
   void SelectTable(const std::string& name) override;
   // The own reader reads the selected table with the schema's row selection.
   void ConfigReader() override;
+  // The field map of the table being run selects its columns, so a column left out of
+  // it cannot shift the later ones into the wrong destination columns.
+  const TStringList& ReaderColumns() const override;
+  int ReaderFieldCount() const override;
 
   // The table currently selected.
   std::unique_ptr<TTableSourceOptions> TableSourceOptions;

@@ -229,6 +229,19 @@ TEST_F(SessionRun, BatchSessionGoesOnAfterAFailedTable) {
   EXPECT_EQ(DestRows("select count(*) from \"Third_T\""), std::vector<std::string>{"3"});
 }
 
+TEST_F(SessionRun, BatchFieldMapLeavesOutAColumnWithoutShiftingTheOthers) {
+  SourceSql(
+      "create table Wide_T (Aa integer, Bb text, Cc text); insert into Wide_T values (1, 'skip', 'c1'), (2, 'skip', "
+      "'c2');");
+  DestSql("drop table if exists \"SR_WIDE\"; create table \"SR_WIDE\" (\"AA\" integer, \"CC\" varchar(5))");
+  auto r = Run(
+      WriteSession("w.ula", {"LoadRowsType=All", "LoadRows=0", "SkipRows=0", "Columns=", "SourceSchema=", "ShowViews=0",
+                             "DestSchema=DB2INST1", "LoadType=Append", "TableMaps=-1;Wide_T;SR_WIDE",
+                             "FieldsMaps=Wide_T=-1;Aa;AA;|0;Bb;;|-1;Cc;CC;", "ErrorsToAllow=0", "LogFile="}));
+  EXPECT_EQ(r.ExitCode, 0) << Joined(Texts());
+  EXPECT_EQ(DestRows("select * from \"SR_WIDE\" order by 1"), (std::vector<std::string>{"1|c1", "2|c2"}));
+}
+
 TEST_F(SessionRun, GeneratedBatchFileRunsTheSession) {
   SourceSql("create table bt (Num integer); insert into bt values (7), (8);");
   DestSql("drop table if exists \"SR_BT\"; create table \"SR_BT\" (\"NUM\" integer)");
@@ -256,7 +269,8 @@ TEST_F(SessionRun, GeneratedBatchFileRunsTheSession) {
   options.CreateBatchFile();
 
   std::string command = "cd '" + Dir.Path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_DATA_HOME='" + Dir.Path() +
-                        "/data' FERROVAN_SETTINGS_FILE='" + Dir.Path() + "/settings.reg' sh './batch run.bat' >/dev/null 2>&1";
+                        "/data' FERROVAN_SETTINGS_FILE='" + Dir.Path() +
+                        "/settings.reg' sh './batch run.bat' >/dev/null 2>&1";
   int status = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   auto texts = Texts();
