@@ -160,6 +160,7 @@ void TTableCreateHelper::MapFields(const TStringList& columns, const std::string
 void TCreateTableDumbCommand::Execute() {
   TableInfo.Clear();
   TableInfo.TableName = Helper->TableName;
+  TableInfo.Schema = Helper->Schema;
   for (int i = 0; i < Helper->FieldTypes.Count(); ++i)
     TableInfo.AddField(Creator->MakeFieldName(Helper->FieldTypes.Names(i)), Helper->FieldTypes.ValueFromIndex(i));
   Creator->SetExecutor(Executor);
@@ -184,8 +185,10 @@ TCreateDestTableCommand::TCreateDestTableCommand(TDBObjectFactory* factory) {
 TCreateDestTableCommand::~TCreateDestTableCommand() = default;
 
 void TCreateDestTableCommand::Execute(const std::string& sourceKind, const std::string& destKind,
-                                      const std::string& tableName, const TStringList& columns) {
+                                      const std::string& tableName, const TStringList& columns,
+                                      const std::string& schema) {
   FHelper->TableName = tableName;
+  FHelper->Schema = schema;
   FHelper->MapFields(columns, sourceKind, destKind);
   FCommand->Execute();
 }

@@ -15,7 +15,7 @@ class TSqlExecutor;
 // checks names, and runs the statements through a SQL executor. Each kind supplies
 // its statement texts and type choices.
 class TTableCreator {
-public:
+ public:
   TTableCreator();
   virtual ~TTableCreator();
   TTableCreator(const TTableCreator&) = delete;
@@ -64,7 +64,7 @@ public:
   TStringList NonIndexableTypes;  // types that carry neither an index nor a primary key
   std::string DefaultDataType;    // proposed for a column of unknown type
 
-protected:
+ protected:
   // Fills the lists through the kind's virtual operations; every kind's constructor
   // calls it, since a base constructor cannot reach them.
   void Initialize();
@@ -76,7 +76,7 @@ protected:
   std::unique_ptr<TFieldInfo> FieldInfo;
   TSqlExecutor* Executor = nullptr;
 
-private:
+ private:
   std::string MakeName(const std::string& name, const char* keywordPrefix, int maxLength);
   std::string CheckName(const std::string& name, const std::string& label, int maxLength);
 };
@@ -85,8 +85,9 @@ private:
 // list mapped to destination types or, when the source has no column types, plain
 // column names.
 class TTableCreateHelper {
-public:
+ public:
   std::string TableName;
+  std::string Schema;      // where the table goes; empty: the connection's current schema
   TStringList FieldTypes;  // name=destination type
   TStringList FieldNames;
 
@@ -98,13 +99,13 @@ public:
 // Creates the helper's table as it stands: the table name as given, column names
 // made safe, no keys, no indexes, all columns nullable.
 class TCreateTableDumbCommand {
-public:
+ public:
   TCreateTableDumbCommand(TSqlExecutor* executor, TTableCreator* creator, TTableCreateHelper* helper)
       : Executor(executor), Creator(creator), Helper(helper) {}
   void Execute();
   const TTableInfo& GetTableInfo() const { return TableInfo; }
 
-private:
+ private:
   TSqlExecutor* Executor;
   TTableCreator* Creator;
   TTableCreateHelper* Helper;
@@ -114,7 +115,7 @@ private:
 // Unattended creation of a destination table from a source column list, as the
 // all-tables session does for tables "To Be Created".
 class TCreateDestTableCommand {
-public:
+ public:
   // Executor and table creator come from factory, the destination database factory;
   // the application's destination convert factory, when there is one, is bound to
   // its connection.
@@ -123,15 +124,15 @@ public:
   TCreateDestTableCommand(const TCreateDestTableCommand&) = delete;
   TCreateDestTableCommand& operator=(const TCreateDestTableCommand&) = delete;
 
-  // Maps columns (a column list) from sourceKind to destKind and creates tableName.
-  // Statement errors propagate.
+  // Maps columns (a column list) from sourceKind to destKind and creates tableName,
+  // in schema when one is given. Statement errors propagate.
   void Execute(const std::string& sourceKind, const std::string& destKind, const std::string& tableName,
-               const TStringList& columns);
+               const TStringList& columns, const std::string& schema = "");
 
   TTableCreator* Creator() const { return FCreator.get(); }
   TTableCreateHelper* Helper() const { return FHelper.get(); }
 
-private:
+ private:
   std::unique_ptr<TSqlExecutor> FExecutor;
   std::unique_ptr<TTableCreator> FCreator;
   std::unique_ptr<TTableCreateHelper> FHelper;
@@ -142,7 +143,7 @@ private:
 // the create-table dialog of the front end, which lets the user change it and then
 // creates the table through CreateTableFromDialog.
 class TCreateTableCommand {
-public:
+ public:
   TCreateTableCommand(TTableCreator* creator, TTableCreateHelper* helper) : Creator(creator), Helper(helper) {}
 
   // TableName := MakeTableName of the helper's table name; Fields := the helper's
@@ -168,7 +169,7 @@ public:
 
   TTableCreator* GetCreator() const { return Creator; }
 
-private:
+ private:
   TTableCreator* Creator;
   TTableCreateHelper* Helper;
 };

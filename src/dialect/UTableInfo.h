@@ -9,8 +9,9 @@
 // "-1", ...); Indexes holds "no", "Yes" or "Yes (Unique)", and only those two exact
 // spellings create an index.
 class TTableInfo {
-public:
+ public:
   std::string TableName;
+  std::string Schema;  // empty: the connection's current schema
   TStringList FieldNames;
   TStringList FieldTypes;  // exactly as it goes into the DDL, size included: "varchar(255)"
   TStringList NotNulls;
@@ -28,7 +29,7 @@ public:
 
 // One column of a TTableInfo, as the table creator reads it.
 class TFieldInfo {
-public:
+ public:
   std::string Name;
   std::string DataType;
   std::string Index = "no";

@@ -175,7 +175,8 @@ std::string TTransveyBatchLoadSession::CreateDestTable(const std::string& source
   auto columns = source.GetColumns(TableSourceOptions->TableOptions->Schema, sourceName);
   TCreateDestTableCommand command(DestDBObjectFactory);
   std::string destKind = DestDBObjectFactory->Dictionary() ? DestDBObjectFactory->Dictionary()->GetProviderName() : "";
-  command.Execute(source.GetProviderName(), destKind, sourceName, *columns);
+  // In the destination schema of the session, where the destination columns are looked up.
+  command.Execute(source.GetProviderName(), destKind, sourceName, *columns, BatchDestOptions().DestSchema);
   mappedFields = command.Helper()->FieldTypes;
   return sourceName;
 }

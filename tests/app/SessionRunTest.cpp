@@ -242,6 +242,17 @@ TEST_F(SessionRun, BatchFieldMapLeavesOutAColumnWithoutShiftingTheOthers) {
   EXPECT_EQ(DestRows("select * from \"SR_WIDE\" order by 1"), (std::vector<std::string>{"1|c1", "2|c2"}));
 }
 
+TEST_F(SessionRun, TablesToBeCreatedGoIntoTheSessionsDestinationSchema) {
+  SourceSql("create table Other_T (Num integer); insert into Other_T values (1), (2);");
+  DestSql("create schema if not exists \"SR_OTHER\"; drop table if exists \"SR_OTHER\".\"Other_T\"");
+  auto r =
+      Run(WriteSession("o.ula", {"LoadRowsType=All", "LoadRows=0", "SkipRows=0",
+                                 "Columns=", "SourceSchema=", "ShowViews=0", "DestSchema=SR_OTHER", "LoadType=Append",
+                                 "TableMaps=-1;Other_T;To Be Created", "FieldsMaps=", "ErrorsToAllow=0", "LogFile="}));
+  EXPECT_EQ(r.ExitCode, 0) << Joined(Texts());
+  EXPECT_EQ(DestRows("select * from \"SR_OTHER\".\"Other_T\" order by 1"), (std::vector<std::string>{"1", "2"}));
+}
+
 TEST_F(SessionRun, GeneratedBatchFileRunsTheSession) {
   SourceSql("create table bt (Num integer); insert into bt values (7), (8);");
   DestSql("drop table if exists \"SR_BT\"; create table \"SR_BT\" (\"NUM\" integer)");

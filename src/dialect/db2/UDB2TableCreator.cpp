@@ -39,7 +39,8 @@ void TDB2TableCreator::FillNonIndexableTypes() {
 
 void TDB2TableCreator::BuildSql(TTableInfo* tableInfo) {
   TTableCreator::BuildSql(tableInfo);
-  std::string table = Helper->QuoteName(tableInfo->TableName);
+  std::string table = (tableInfo->Schema.empty() ? std::string() : Helper->QuoteName(tableInfo->Schema) + ".") +
+                      Helper->QuoteName(tableInfo->TableName);
   SqlText = "create table " + table + " (" + "\r\n";
   std::string keyClause;
   int count = tableInfo->FieldCount();
