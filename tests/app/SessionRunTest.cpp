@@ -289,6 +289,21 @@ TEST_F(SessionRun, GeneratedBatchFileRunsTheSession) {
   EXPECT_EQ(DestRows("select \"NUM\" from \"SR_BT\" order by 1"), (std::vector<std::string>{"7", "8"}));
 }
 
+TEST_F(SessionRun, WorkspaceRunsEveryLineAndReportsTheEmptyOne) {
+  SourceSql("create table ws (Num integer); insert into ws values (1);");
+  DestSql("drop table if exists \"SR_WS\"; create table \"SR_WS\" (\"NUM\" integer)");
+  std::string a = WriteSession("a.uld", TableSession("ws", "SR_WS", "0", "NUM;INTEGER;;", "50"));
+  std::string b = WriteSession("b.uld", TableSession("ws", "SR_WS", "0", "NUM;INTEGER;;", "50"));
+  std::string workspace = Dir.Path() + "/nightly.fws";
+  std::ofstream(workspace, std::ios::binary) << a << "\r\n" << b << "\r\n\r\n" << a << "\r\n";
+  auto r = RunFerrovan(Dir, LogonKeys() + " \"workspace=" + workspace + "\" \"logfile=" + Log + "\"");
+  EXPECT_EQ(r.ExitCode, 3);
+  auto texts = Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "session file:  not exists."), 1) << Joined(texts);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "End Convert"), 3) << Joined(texts);
+  EXPECT_EQ(DestRows("select count(*) from \"SR_WS\""), std::vector<std::string>{"3"});
+}
+
 TEST_F(SessionRun, MalformedFieldsEndTheProcessWithItsMessage) {
   SourceSql("create table m (i integer);");
   auto r = Run(WriteSession("m.uld", TableSession("m", "SR_M", "0", "I;INTEGER", "50")));

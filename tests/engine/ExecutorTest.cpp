@@ -1,0 +1,113 @@
+// The executor over a real all-tables session: SQLite tables into the DB2 test server.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "dac/UniDac.h"
+#include "dialect/db2/UDB2ConvertObjectFactory.h"
+#include "dialect/db2/UDB2DBObjectFactory.h"
+#include "dialect/sqlite/USqliteConvertObjectFactory.h"
+#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "engine/USessionExecutor.h"
+#include "session/UTransveySession.h"
+#include "support/Db2Server.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Records what a batch window would show.
+class TRecordingBatchOutputer : public TBatchOutputer {
+ public:
+  void SelectItem(const std::string& sourceName) override { Lines.push_back("select " + sourceName); }
+  void SetResult(bool succeeded) override { Lines.push_back(succeeded ? "ok" : "failed"); }
+  void SetRowCount(int rows) override { Lines.push_back("rows " + std::to_string(rows)); }
+  void SetDestName(const std::string& destName) override { Lines.push_back("dest " + destName); }
+  void Clear() override { Lines.push_back("clear"); }
+  void SetItemCount(int count) override { Lines.push_back("items " + std::to_string(count)); }
+  std::vector<std::string> Lines;
+};
+
+// Keeps the log lines in memory.
+class TListOutputer : public TLogConvertOutputer {
+ public:
+  void Log(const std::string& text) override { Lines.push_back(text); }
+  std::vector<std::string> Lines;
+};
+
+class Executor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string file = Dir.Path() + "/src.db";
+    std::ofstream(file) << "";
+    Source.Initialize();
+    Source.Connection()->Database = file;
+    Source.Connection()->Connect();
+    TUniScript s(Source.Connection());
+    s.SQL =
+        "create table One_T (Num integer); create table Two_T (Num integer);"
+        "with recursive c(x) as (select 1 union all select x + 1 from c where x < 50)"
+        " insert into One_T select x from c; insert into Two_T values (1);";
+    s.Execute();
+    Dest.Initialize();
+    Db2Server::Get().Configure(*Dest.Connection());
+    Dest.Connection()->Connect();
+    TUniScript d(Dest.Connection());
+    d.SQL = "drop table if exists \"One_T\"; drop table if exists \"Two_T\"";
+    d.Execute();
+    SourceConvert.SetConnection(Source.Connection());
+    DestConvert.SetConnection(Dest.Connection());
+    Session = std::make_unique<TTransveyBatchLoadSession>(&Source, &Dest, &SourceConvert, &DestConvert);
+    std::string ula = Dir.Path() + "/two.ula";
+    std::ofstream(ula, std::ios::binary)
+        << "[Load]\r\nDestSchema=DB2INST1\r\nLoadType=Append\r\n"
+           "TableMaps=-1;One_T;To Be Created|-1;Two_T;To Be Created\r\nErrorsToAllow=0\r\n";
+    Session->LoadFromFile(ula);
+    Exec.SetSession(Session.get());
+    Exec.SetOutputer(&Out);
+    Exec.SetBatchOutputer(&Batch);
+  }
+
+  TempDir Dir;
+  TSqliteDBObjectFactory Source;
+  TDB2DBObjectFactory Dest;
+  TSqliteConvertObjectFactory SourceConvert;
+  TDB2ConvertObjectFactory DestConvert;
+  std::unique_ptr<TTransveyBatchLoadSession> Session;
+  TConvertSessionExecutor Exec;
+  TListOutputer Out;
+  TRecordingBatchOutputer Batch;
+};
+
+TEST_F(Executor, BatchOutputerHearsOfEveryTable) {
+  EXPECT_TRUE(Exec.Execute());
+  EXPECT_EQ(Exec.ResultCode, 0);
+  EXPECT_EQ(Batch.Lines, (std::vector<std::string>{"clear", "items 2", "select One_T", "ok", "rows 50", "dest One_T",
+                                                   "select Two_T", "ok", "rows 1", "dest Two_T"}));
+  EXPECT_EQ(Out.Lines.back(), "End Convert");
+  EXPECT_EQ(Out.Lines[Out.Lines.size() - 2], "Total Convert Records: 51");
+}
+
+TEST_F(Executor, StopEndsTheCurrentTableAfterItsRowAndStartsNoOther) {
+  int rows = 0;
+  Exec.Converter().ProcessEvents = [&] {
+    if (++rows == 10) Exec.Stop();
+  };
+  EXPECT_TRUE(Exec.Execute());
+  EXPECT_EQ(Exec.ResultCode, 3);  // a stopped run did not do everything asked
+  std::vector<std::string> tail(Out.Lines.end() - 5, Out.Lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"From Table: One_T", "To Table: \"DB2INST1\".\"One_T\"", tail[2],
+                                            "Total Convert Records: 10", "End Convert"}));
+  EXPECT_EQ(tail[2].rfind("10 records    Elapsed: ", 0), 0u) << tail[2];
+  EXPECT_NE(std::find(Out.Lines.begin(), Out.Lines.end(), "Stopped"), Out.Lines.end());
+  TUniQuery q(Dest.Connection());
+  q.SQL = "select count(*) from \"One_T\"";
+  q.Open();
+  EXPECT_EQ(q.Fields(0).AsInteger(), 10);
+  TUniMetaData md(Dest.Connection());
+  md.MetaDataKind = "Tables";
+  md.Restrictions.SetValue("TABLE_NAME", "Two_T");
+  md.Open();
+  EXPECT_EQ(md.RecordCount(), 0);  // the second table was never created
+}
+
+}  // namespace
