@@ -8,6 +8,7 @@
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "dialect/sqlite/USqliteReader.h"
 #include "engine/USessionExecutor.h"
 #include "session/UTransveySession.h"
 #include "support/Db2Server.h"
@@ -108,6 +109,58 @@ TEST_F(Executor, StopEndsTheCurrentTableAfterItsRowAndStartsNoOther) {
   md.Restrictions.SetValue("TABLE_NAME", "Two_T");
   md.Open();
   EXPECT_EQ(md.RecordCount(), 0);  // the second table was never created
+}
+
+// A source whose cursor breaks after a number of rows, as a file on a failing disk would.
+class TBreakingReader : public TSqliteReader {
+ public:
+  explicit TBreakingReader(int breakAfter) : BreakAfter(breakAfter) {}
+  void Next() override {
+    if (GetRowNumber() >= BreakAfter) throw EDatabaseError("disk I/O error");
+    TSqliteReader::Next();
+  }
+  int BreakAfter;
+};
+
+TEST_F(Executor, AFailureAfterWritingBeganCommitsWhatWasWrittenAndSaysSo) {
+  TUniScript d(Dest.Connection());
+  d.SQL = "create table \"One_T\" (\"NUM\" integer)";
+  d.Execute();
+  TTransveyTableLoadSession table(&Source, &Dest, &SourceConvert, &DestConvert);
+  std::string uld = Dir.Path() + "/one.uld";
+  std::ofstream(uld, std::ios::binary) << "[Load]\r\nSourceTable=One_T\r\nDestSchema=DB2INST1\r\nDestTable=One_T\r\n"
+                                          "LoadType=0\r\nFields=NUM;INTEGER;;\r\nErrorsToAllow=0\r\n";
+  table.LoadFromFile(uld);
+  auto reader = std::make_unique<TBreakingReader>(1500);
+  reader->SetConnection(Source.Connection());
+  table.SourceOptions->Reader = std::move(reader);
+  TUniScript more(Source.Connection());
+  more.SQL =
+      "with recursive c(x) as (select 51 union all select x + 1 from c where x < 2000) insert into One_T select x from "
+      "c";
+  more.Execute();
+
+  TConvertSessionExecutor exec;
+  exec.SetSession(&table);
+  exec.SetOutputer(&Out);
+  EXPECT_TRUE(exec.Execute());
+  EXPECT_EQ(exec.ResultCode, 3);
+  auto has = [&](const std::string& line) {
+    return std::find(Out.Lines.begin(), Out.Lines.end(), line) != Out.Lines.end();
+  };
+  EXPECT_TRUE(has("1500 rows reached the table before the failure.")) << ::testing::PrintToString(Out.Lines);
+  EXPECT_TRUE(has("Convert Failed"));
+  EXPECT_TRUE(has("disk I/O error"));
+  EXPECT_TRUE(has("Total Convert Records: 1500"));
+  // What the log says is what another connection sees: nothing stayed uncommitted.
+  TUniConnection other;
+  Db2Server::Get().Configure(other);
+  other.Connect();
+  TUniQuery q(&other);
+  q.SQL = "select count(*) from \"One_T\"";
+  q.Open();
+  EXPECT_EQ(q.Fields(0).AsInteger(), 1500);
+  EXPECT_FALSE(Dest.Connection()->InTransaction());
 }
 
 }  // namespace
