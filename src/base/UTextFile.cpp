@@ -6,14 +6,40 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "base/UExceptions.h"
 
 namespace {
 
+// Opening a conversion costs far more than converting a short value, and values are
+// converted once per column and row: each thread keeps its descriptors open.
+class TConverterCache {
+ public:
+  ~TConverterCache() {
+    for (auto& entry : Entries) iconv_close(entry.second);
+  }
+  iconv_t Get(const char* from, const char* to) {
+    std::string key = std::string(from) + '>' + to;
+    for (auto& entry : Entries)
+      if (entry.first == key) return entry.second;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+      throw EConvertError(std::string("No conversion from ") + from + " to " + to);
+    Entries.emplace_back(key, cd);
+    return cd;
+  }
+
+ private:
+  std::vector<std::pair<std::string, iconv_t>> Entries;
+};
+
 std::string Convert(std::string_view input, const char* from, const char* to) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw EConvertError(std::string("No conversion from ") + from + " to " + to);
+  if (input.empty()) return std::string();
+  thread_local TConverterCache cache;
+  iconv_t cd = cache.Get(from, to);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state for every text
   std::string output;
   output.resize(input.size() * 2 + 16);
   char* in = const_cast<char*>(input.data());
@@ -29,12 +55,9 @@ std::string Convert(std::string_view input, const char* from, const char* to) {
         output.resize(output.size() * 2);
         continue;
       }
-      iconv_close(cd);
-      throw EConvertError(std::string("Malformed ") + from + " text at byte " +
-                          std::to_string(input.size() - inLeft));
+      throw EConvertError(std::string("Malformed ") + from + " text at byte " + std::to_string(input.size() - inLeft));
     }
   }
-  iconv_close(cd);
   output.resize(done);
   return output;
 }
