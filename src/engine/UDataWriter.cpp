@@ -97,6 +97,7 @@ bool TUniDBWriter::CanPrepare() {
 }
 
 void TUniDBWriter::BeginWrite() {
+  DropPending();
   RowCounter = 0;
   Handled = false;
   GetDateParser().ResetRunMemory();
@@ -265,6 +266,15 @@ void TUniDBWriter::SetValue(int index, const std::string& value) {
 }
 
 void TUniDBWriter::WriteRow() {
+  if (FDeferring) {
+    Query->AddBatchRow();
+    ++RowCounter;
+    return;
+  }
+  ExecuteRow();
+}
+
+void TUniDBWriter::ExecuteRow() {
   ++RowCounter;
   try {
     Query->Execute();
@@ -277,7 +287,94 @@ void TUniDBWriter::WriteRow() {
   }
 }
 
+bool TUniDBWriter::StartDeferring() {
+  DropPending();
+  if (!Connection || !SqlCreator || !Query) return false;
+  // Updates gain little from arrays with the drivers measured: one round trip per row
+  // still hides behind each key look-up, so they keep the plain path.
+  if (SqlCreator->LoadType == "Update") return false;
+  try {
+    if (!Query->SupportsParamArrays()) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  FDeferring = true;
+  ArrayStart = RowCounter;
+  return true;
+}
+
+int TUniDBWriter::PendingRowCount() const { return FDeferring ? Query->BatchRowCount() : 0; }
+
+bool TUniDBWriter::PendingFull() const {
+  return FDeferring && Query->BatchRowCount() > 0 && RowCounter % CommitInterval == 0;
+}
+
+bool TUniDBWriter::ExecutePending() {
+  if (!FDeferring || Query->BatchRowCount() == 0) return true;
+  try {
+    Query->ExecuteBatch();
+    if (RowCounter % CommitInterval == 0) {
+      Connection->Commit();
+      Connection->StartTransaction();
+    }
+    Query->ClearBatch();
+    ArrayStart = RowCounter;
+    return true;
+  } catch (const std::exception&) {
+    // Whatever part of the array the database kept goes; the rows are written again
+    // one by one, which finds every failing row with its own message.
+    try {
+      if (Connection->InTransaction()) Connection->Rollback();
+    } catch (const std::exception&) {
+      // A lost connection shows in the rows written again.
+    }
+    try {
+      Connection->StartTransaction();
+    } catch (const std::exception&) {
+    }
+    RowCounter = ArrayStart;
+    return false;
+  }
+}
+
+void TUniDBWriter::ReplayRow(int index) {
+  Query->LoadBatchRow(index);
+  ExecuteRow();
+}
+
+void TUniDBWriter::EndReplay() {
+  Query->ClearBatch();
+  ArrayStart = RowCounter;
+}
+
+void TUniDBWriter::DropPending() {
+  FDeferring = false;
+  if (Query) Query->ClearBatch();
+}
+
 void TUniDBWriter::EndWrite() {
+  if (FDeferring && Query->BatchRowCount() > 0 && !ExecutePending()) {
+    // Nobody replays for this caller: the rows go one by one and the first failure is
+    // raised once all were tried.
+    std::string firstError;
+    for (int i = 0; i < Query->BatchRowCount(); ++i) {
+      try {
+        ReplayRow(i);
+      } catch (const std::exception& e) {
+        if (firstError.empty()) firstError = ExceptionMessage(e);
+      }
+    }
+    EndReplay();
+    FDeferring = false;
+    if (!firstError.empty()) {
+      try {
+        Connection->Commit();
+      } catch (const std::exception&) {
+      }
+      throw EDatabaseError(firstError);
+    }
+  }
+  FDeferring = false;
   try {
     if (Connection) Connection->Commit();
   } catch (const std::exception& e) {

@@ -126,6 +126,48 @@ TEST_F(Db2Writer, BindsByProbedTypeAndWritesNulls) {
             }));
 }
 
+// Deferred rows reach the table an array at a time at the same commit points; a failed
+// array leaves nothing behind and its rows can be written again one by one.
+TEST_F(Db2Writer, ArraysCommitWhereRowsWouldAndReplayAfterAFailure) {
+  Table("WR_ARRAY", "id integer not null primary key, v varchar(10)");
+  Writer.BeginWrite();
+  ASSERT_TRUE(Writer.StartDeferring());
+  std::vector<std::pair<int, int>> seen;  // rows handed over -> rows another connection sees
+  int replayed = 0, rejected = 0;
+  for (int r = 1; r <= 2500; ++r) {
+    Row({std::to_string(r == 1500 ? 1 : r), "x"});  // row 1500 repeats a key
+    if (Writer.PendingFull() || r == 2500) {
+      if (!Writer.ExecutePending()) {
+        EXPECT_EQ(SeenCount("\"WR_ARRAY\""), 1000);
+        for (int i = 0; i < Writer.PendingRowCount(); ++i, ++replayed) {
+          try {
+            Writer.ReplayRow(i);
+          } catch (const EDatabaseError& e) {
+            ++rejected;
+            EXPECT_EQ(e.Message.rfind(Creator.GetWriteSql() + "\r\n", 0), 0u) << e.Message;
+          }
+        }
+        Writer.EndReplay();
+      }
+    }
+    if (r == 999 || r == 1000 || r == 1999 || r == 2000 || r == 2499) seen.emplace_back(r, SeenCount("\"WR_ARRAY\""));
+  }
+  Writer.EndWrite();
+  EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{999, 0}, {1000, 1000}, {1999, 1000}, {2000, 1999}, {2499, 1999}}));
+  EXPECT_EQ(replayed, 1000);
+  EXPECT_EQ(rejected, 1);
+  EXPECT_EQ(Writer.GetRowCounter(), 2500);
+  EXPECT_EQ(SeenCount("\"WR_ARRAY\""), 2499);
+}
+
+TEST_F(Db2Writer, UpdatesStayRowByRow) {
+  Table("WR_UPD", "k integer, v varchar(10)", "Update");
+  Creator.UpdateKey = "K";
+  Writer.BeginWrite();
+  EXPECT_FALSE(Writer.StartDeferring());
+  Writer.EndWrite();
+}
+
 TEST_F(Db2Writer, ValuesTheColumnCannotTakeFailInSetValue) {
   Table("WR_BAD", "i integer, b bigint, d decimal(10,2), f double");
   Writer.BeginWrite();
