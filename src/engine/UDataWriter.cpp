@@ -266,9 +266,10 @@ void TUniDBWriter::SetValue(int index, const std::string& value) {
 }
 
 void TUniDBWriter::WriteRow() {
-  if (FDeferring) {
+  if (DefersNow()) {
     Query->AddBatchRow();
     ++RowCounter;
+    for (int i = 0; i < Query->ParamCount(); ++i) PendingBytes += Query->Params(i).TextValue().size() + 16;
     return;
   }
   ExecuteRow();
@@ -281,6 +282,10 @@ void TUniDBWriter::ExecuteRow() {
     if (RowCounter % CommitInterval == 0) {
       Connection->Commit();
       Connection->StartTransaction();
+      if (FPaused) {
+        FPaused = false;
+        ArrayStart = RowCounter;
+      }
     }
   } catch (const std::exception& e) {
     RaiseWithStatement(Query->SQL, e);
@@ -306,7 +311,18 @@ bool TUniDBWriter::StartDeferring() {
 int TUniDBWriter::PendingRowCount() const { return FDeferring ? Query->BatchRowCount() : 0; }
 
 bool TUniDBWriter::PendingFull() const {
-  return FDeferring && Query->BatchRowCount() > 0 && RowCounter % CommitInterval == 0;
+  return FDeferring && Query->BatchRowCount() > 0 &&
+         (RowCounter % CommitInterval == 0 || PendingBytes >= MaxPendingBytes);
+}
+
+void TUniDBWriter::PauseUntilCommit() {
+  Query->ClearBatch();
+  PendingBytes = 0;
+  ArrayStart = RowCounter;
+  // An array that ended before a commit point leaves rows in the open transaction:
+  // the next array must not start before they are committed, or a failure of it
+  // would roll them back too.
+  FPaused = RowCounter % CommitInterval != 0;
 }
 
 bool TUniDBWriter::ExecutePending() {
@@ -317,8 +333,7 @@ bool TUniDBWriter::ExecutePending() {
       Connection->Commit();
       Connection->StartTransaction();
     }
-    Query->ClearBatch();
-    ArrayStart = RowCounter;
+    PauseUntilCommit();
     return true;
   } catch (const std::exception&) {
     // Whatever part of the array the database kept goes; the rows are written again
@@ -342,13 +357,12 @@ void TUniDBWriter::ReplayRow(int index) {
   ExecuteRow();
 }
 
-void TUniDBWriter::EndReplay() {
-  Query->ClearBatch();
-  ArrayStart = RowCounter;
-}
+void TUniDBWriter::EndReplay() { PauseUntilCommit(); }
 
 void TUniDBWriter::DropPending() {
   FDeferring = false;
+  FPaused = false;
+  PendingBytes = 0;
   if (Query) Query->ClearBatch();
 }
 

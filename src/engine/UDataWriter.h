@@ -52,6 +52,8 @@ class TDataWriter {
   // the caller writes them again one at a time with ReplayRow(0 .. PendingRowCount-1),
   // each raising as WriteRow would, then calls EndReplay. Rows of earlier calls stay.
   virtual bool StartDeferring() { return false; }
+  // True when the next WriteRow only keeps its row.
+  virtual bool DefersNow() const { return false; }
   virtual int PendingRowCount() const { return 0; }
   virtual bool PendingFull() const { return false; }
   virtual bool ExecutePending() { return true; }
@@ -97,14 +99,16 @@ class TUniDBWriter : public TDBWriter {
 
   // Rows go in parameter arrays of the commit interval when the connection's driver
   // takes them. Commits stay where they are row by row: an array ends at each commit
-  // point, so a failed array rolls back nothing but itself.
+  // point, so a failed array rolls back nothing but itself. Rows holding more than
+  // MaxPendingBytes end an array early; the rest of that interval goes row by row.
+  static constexpr size_t MaxPendingBytes = size_t(16) << 20;
   bool StartDeferring() override;
+  bool DefersNow() const override { return FDeferring && !FPaused; }
   int PendingRowCount() const override;
   bool PendingFull() const override;
   bool ExecutePending() override;
   void ReplayRow(int index) override;
   void EndReplay() override;
-  bool Deferring() const { return FDeferring; }
 
   virtual std::unique_ptr<TDateFormatParser> CreateDateParser() = 0;
   // True when no parameter of the write statement currently has a LOB type.
@@ -144,8 +148,12 @@ class TUniDBWriter : public TDBWriter {
   void ExecuteRow();
   void DropPending();
 
+  void PauseUntilCommit();
+
   bool FDeferring = false;
-  int ArrayStart = 0;  // the row counter when the pending array began
+  bool FPaused = false;  // row by row until the next commit point
+  int ArrayStart = 0;    // the row counter when the pending array began
+  size_t PendingBytes = 0;
   std::unique_ptr<TDateFormatParser> DateParser;
 };
 

@@ -270,7 +270,7 @@ void TDataConverter::RowFailed(TPendingRow* row, const std::string& message, con
 void TDataConverter::ConvertRow() {
   // While an array is collected, a row's values are kept beside it for a replay.
   TPendingRow* row = nullptr;
-  if (Deferring) {
+  if (Deferring && Writer->DefersNow()) {
     if (Pending.size() <= PendingCount) Pending.emplace_back();
     row = &Pending[PendingCount];
     row->Values.resize(static_cast<size_t>(ColumnCount));

@@ -170,6 +170,14 @@ TEST_F(ArrayInsert, ArraysAndRowByRowLeaveTheSameRowsLogAndExitCode) {
       " \"D\" date, \"AMOUNT\" decimal(12,2), \"F\" double)";
   const std::string blobFields =
       "ID;INTEGER;;|NAME;VARCHAR;;|NOTE;VARCHAR;;|DATA;BLOB;;|D;DATE;;|AMOUNT;DECIMAL;;|F;DOUBLE;;";
+  const std::string largeSource =
+      "create table src (id integer, name text, data blob);"
+      "with recursive s(i) as (select 1 union all select i + 1 from s where i < 400)"
+      " insert into src select i, case when i in (50, 300) then 'this name is far too long' else 'n' || i end,"
+      " randomblob(100000) from s;";
+  const std::string largeDest =
+      "create table \"AI_T\" (\"ID\" integer, \"NAME\" varchar(40) check (length(\"NAME\") <= 10),"
+      " \"DATA\" blob(200000))";
   const std::string existing = "insert into \"AI_T\" values (-1, 'old', -10), (-2, 'old', -20)";
 
   const TCase cases[] = {
@@ -199,6 +207,9 @@ TEST_F(ArrayInsert, ArraysAndRowByRowLeaveTheSameRowsLogAndExitCode) {
        "insert into \"AI_T\" select g, 'old', 0 from generate_series(1, 1300, 2) g",
        Session("2", NumberedFields, "50", "UpdateKey=ID"), 4, 650,
        "1199 records    Elapsed: hh:mm:ss.  1 rows can not convert.", false},
+      // An array ends early under large values; the rest of its interval goes row by row.
+      {"large blobs", largeSource, largeDest, "", Session("0", "ID;INTEGER;;|NAME;VARCHAR;;|DATA;BLOB;;", "50"), 4, 398,
+       "398 records    Elapsed: hh:mm:ss.  2 rows can not convert.", true},
       {"nulls unicode blobs", blobSource, blobDest, "", Session("0", blobFields, "50"), 4, 1499,
        "1499 records    Elapsed: hh:mm:ss.  1 rows can not convert.", true},
   };

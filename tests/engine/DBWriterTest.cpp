@@ -160,6 +160,40 @@ TEST_F(Db2Writer, ArraysCommitWhereRowsWouldAndReplayAfterAFailure) {
   EXPECT_EQ(SeenCount("\"WR_ARRAY\""), 2499);
 }
 
+// Large values end an array early: pending memory stays bounded, the rest of the
+// interval goes row by row, and a failure in either part loses no other row.
+TEST_F(Db2Writer, LargeRowsEndTheArrayEarlyAndTheIntervalGoesOnRowByRow) {
+  Table("WR_BIG", "id integer not null primary key, data blob(2000000)");
+  Writer.BeginWrite();
+  ASSERT_TRUE(Writer.StartDeferring());
+  const std::string big(1 << 20, 'b');
+  int rejected = 0, arrays = 0, direct = 0;
+  for (int r = 1; r <= 40; ++r) {
+    const bool deferred = Writer.DefersNow();
+    (deferred ? arrays : direct) += 1;
+    try {
+      Row({std::to_string(r == 5 || r == 30 ? 1 : r), big});  // rows 5 and 30 repeat a key
+    } catch (const EDatabaseError&) {
+      ++rejected;
+    }
+    if (Writer.PendingFull() && !Writer.ExecutePending()) {
+      for (int i = 0; i < Writer.PendingRowCount(); ++i) {
+        try {
+          Writer.ReplayRow(i);
+        } catch (const EDatabaseError&) {
+          ++rejected;
+        }
+      }
+      Writer.EndReplay();
+    }
+  }
+  Writer.EndWrite();
+  EXPECT_EQ(arrays, int(TUniDBWriter::MaxPendingBytes / big.size()));
+  EXPECT_EQ(direct, 40 - arrays);
+  EXPECT_EQ(rejected, 2);
+  EXPECT_EQ(SeenRows("select count(*), min(length(\"DATA\")) from \"WR_BIG\""), std::vector<std::string>{"38|1048576"});
+}
+
 TEST_F(Db2Writer, UpdatesStayRowByRow) {
   Table("WR_UPD", "k integer, v varchar(10)", "Update");
   Creator.UpdateKey = "K";
