@@ -10,6 +10,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-100000}
 load=${2:-Append}
+case "$load" in
+  Append) loadindex=0 ;;
+  Replace) loadindex=1 ;;
+  Update) loadindex=2 ;;
+  *) echo "load type: Append, Replace or Update" >&2; exit 2 ;;
+esac
 bin=${FERROVAN_BIN:-$root/build/ferrovan}
 [ -x "$bin" ] || { echo "no $bin: run scripts/setup.sh first" >&2; exit 2; }
 
@@ -33,7 +39,9 @@ logon=(sqlite_database="$work/src.db" db2_username="$FERROVAN_TEST_DB2_USER" db2
 reset_table() {
   {
     echo 'drop table if exists "BENCH_T";'
-    echo 'create table "BENCH_T" ("ID" integer, "NAME" varchar(40), "AMOUNT" decimal(12,2), "BORN" date, "NOTE" varchar(10));'
+    # Updates find their row by the key, as a real update target would let them.
+    key=; [ "$load" = Update ] && key=' primary key'
+    echo "create table \"BENCH_T\" (\"ID\" integer$key, \"NAME\" varchar(40), \"AMOUNT\" decimal(12,2), \"BORN\" date, \"NOTE\" varchar(10));"
     if [ "$load" = Update ]; then
       # generate_series: the test server's own function, quickest for the keys.
       echo "insert into \"BENCH_T\" (\"ID\") select generate_series(1, $rows);"
@@ -43,7 +51,7 @@ reset_table() {
 }
 
 printf '[Load]\r\nLoadRowsType=All\r\nLoadRows=0\r\nSkipRows=0\r\nColumns=\r\nSourceSchema=\r\nShowViews=0\r\nSourceTable=src\r\nDestSchema=%s\r\nDestTable=BENCH_T\r\nLoadType=%s\r\nUpdateKey=ID\r\nFields=ID;INTEGER;;|NAME;VARCHAR;;|AMOUNT;DECIMAL;;|BORN;DATE;;|NOTE;VARCHAR;;\r\nErrorsToAllow=0\r\nLogFile=\r\n' \
-  "$(echo "$FERROVAN_TEST_DB2_USER" | tr a-z A-Z)" "$load" >"$work/bench.uld"
+  "$(echo "$FERROVAN_TEST_DB2_USER" | tr a-z A-Z)" "$loadindex" >"$work/bench.uld"
 
 run_once() {  # prints rows/s of one run
   reset_table

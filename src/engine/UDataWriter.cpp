@@ -295,9 +295,6 @@ void TUniDBWriter::ExecuteRow() {
 bool TUniDBWriter::StartDeferring() {
   DropPending();
   if (!Connection || !SqlCreator || !Query) return false;
-  // Updates gain little from arrays with the drivers measured: one round trip per row
-  // still hides behind each key look-up, so they keep the plain path.
-  if (SqlCreator->LoadType == "Update") return false;
   try {
     if (!Query->SupportsParamArrays()) return false;
   } catch (const std::exception&) {

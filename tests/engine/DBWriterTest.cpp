@@ -194,12 +194,18 @@ TEST_F(Db2Writer, LargeRowsEndTheArrayEarlyAndTheIntervalGoesOnRowByRow) {
   EXPECT_EQ(SeenRows("select count(*), min(length(\"DATA\")) from \"WR_BIG\""), std::vector<std::string>{"38|1048576"});
 }
 
-TEST_F(Db2Writer, UpdatesStayRowByRow) {
+// Keys without a row change nothing and do not make the array fail.
+TEST_F(Db2Writer, UpdatesGoInArraysToo) {
   Table("WR_UPD", "k integer, v varchar(10)", "Update");
   Creator.UpdateKey = "K";
+  Db.Exec("insert into \"WR_UPD\" values (1, 'a'), (2, 'b'), (3, 'c')");
   Writer.BeginWrite();
-  EXPECT_FALSE(Writer.StartDeferring());
+  ASSERT_TRUE(Writer.StartDeferring());
+  for (int k : {5, 1, 4, 3}) Row({std::to_string(k), "new" + std::to_string(k)});
+  EXPECT_EQ(Writer.PendingRowCount(), 4);
+  EXPECT_TRUE(Writer.ExecutePending());
   Writer.EndWrite();
+  EXPECT_EQ(SeenRows("select * from \"WR_UPD\" order by 1"), (std::vector<std::string>{"1|new1", "2|b", "3|new3"}));
 }
 
 TEST_F(Db2Writer, ValuesTheColumnCannotTakeFailInSetValue) {

@@ -299,6 +299,8 @@ public:
   }
 
   void Prepare(const std::string& sql) override {
+    FArrayStmt.Reset();
+    FSql = sql;
     FStmt = Allocate(SQL_HANDLE_STMT, &FDbc);
     TWide text = ToWide(sql);
     Check(SQLPrepareW(FStmt.Get(), text.data(), SQL_NTS), FStmt, "Preparing the statement");
@@ -337,45 +339,49 @@ public:
   void ExecuteArray(const std::vector<const TUniParam*>& binds, size_t rows) override {
     if (rows == 0) return;
     CloseCursor();
-    SQLFreeStmt(FStmt.Get(), SQL_UNBIND);
-    SQLFreeStmt(FStmt.Get(), SQL_RESET_PARAMS);
     DescribeParams();
+    // Arrays run on a handle of their own that is never described: a driver may give
+    // up sending the rows of an array together once its parameters were described.
+    if (!FArrayStmt.Get()) {
+      TOdbcHandle stmt = Allocate(SQL_HANDLE_STMT, &FDbc);
+      TWide text = ToWide(FSql);
+      Check(SQLPrepareW(stmt.Get(), text.data(), SQL_NTS), stmt, "Preparing the statement");
+      FArrayStmt = std::move(stmt);
+    }
+    const TOdbcHandle& stmt = FArrayStmt;
+    SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
     size_t perRow = binds.size() / rows;
     size_t count = std::min(perRow, FParamDescriptions.size());
     if (FArrayColumns.size() < count) FArrayColumns.resize(count);
     size_t total = 0;
-    for (size_t i = 0; i < count; ++i) total += BindArrayColumn(i, binds, perRow, rows);
-    if (total > MaxParamArrayBytes) Fail(FStmt.Type(), SQLHANDLE{}, "Binding a parameter array this large");
+    for (size_t i = 0; i < count; ++i) total += BindArrayColumn(stmt, i, binds, perRow, rows);
+    if (total > MaxParamArrayBytes) Fail(stmt.Type(), SQLHANDLE{}, "Binding a parameter array this large");
 
     FArrayStatus.assign(rows, SQL_PARAM_UNUSED);
-    SQLULEN processed = 0;
+    FArrayProcessed = 0;
+    const SQLULEN& processed = FArrayProcessed;
     auto attr = [&](SQLINTEGER name, SQLPOINTER value, const char* what) {
-      Check(SQLSetStmtAttr(FStmt.Get(), name, value, 0), FStmt, what);
+      Check(SQLSetStmtAttr(stmt.Get(), name, value, 0), stmt, what);
     };
     attr(SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), "Binding by column");
     attr(SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(rows), "Setting the parameter array size");
-    attr(SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, "Setting the processed-rows counter");
+    attr(SQL_ATTR_PARAMS_PROCESSED_PTR, &FArrayProcessed, "Setting the processed-rows counter");
     attr(SQL_ATTR_PARAM_STATUS_PTR, FArrayStatus.data(), "Setting the row status array");
-    SQLRETURN rc = SQLExecute(FStmt.Get());
+    SQLRETURN rc = SQLExecute(stmt.Get());
     std::string message;
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) message = Diagnostics(FStmt.Type(), FStmt.Get());
-    // Single executes after this one must not see the array's settings or buffers.
-    SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
-    SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
-    SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
-    SQLSetStmtAttr(FStmt.Get(), SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) message = Diagnostics(stmt.Type(), stmt.Get());
     FHasResult = false;
     FRowsAffected = -1;
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-      SQLFreeStmt(FStmt.Get(), SQL_CLOSE);
-      SQLFreeStmt(FStmt.Get(), SQL_RESET_PARAMS);
+      SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+      SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
       throw EDatabaseError(message.empty() ? "Executing the parameter array failed" : message);
     }
     SQLLEN affected = -1;
-    if (rc != SQL_NO_DATA && SQL_SUCCEEDED(SQLRowCount(FStmt.Get(), &affected)))
+    if (rc != SQL_NO_DATA && SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &affected)))
       FRowsAffected = static_cast<int>(affected);
-    SQLFreeStmt(FStmt.Get(), SQL_CLOSE);
-    SQLFreeStmt(FStmt.Get(), SQL_RESET_PARAMS);
+    SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+    SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
     // A driver that reports success while a row's status says otherwise is not believed.
     bool rejected = processed != 0 && processed != rows;
     for (SQLUSMALLINT status : FArrayStatus)
@@ -510,7 +516,8 @@ private:
   // Binds parameter index to the values of every row; returns the bytes of its buffer.
   // A parameter holds one kind of value in every row (NULLs aside), as the single
   // execute would bind it; a mix has no one C type and is refused.
-  size_t BindArrayColumn(size_t index, const std::vector<const TUniParam*>& binds, size_t perRow, size_t rows) {
+  size_t BindArrayColumn(const TOdbcHandle& stmt, size_t index, const std::vector<const TUniParam*>& binds,
+                         size_t perRow, size_t rows) {
     const TParamDescription& d = FParamDescriptions[index];
     TParamArrayColumn& column = FArrayColumns[index];
     const TUniParam* first = nullptr;
@@ -533,7 +540,7 @@ private:
       const TUniParam* p = binds[r * perRow + index];
       TValueKind k = p->Kind();
       if (k == TValueKind::Null || k == TValueKind::DateTime) return nullptr;
-      if (k != kind) Fail(FStmt.Type(), SQLHANDLE{}, "Binding parameters of different kinds in one array");
+      if (k != kind) Fail(stmt.Type(), SQLHANDLE{}, "Binding parameters of different kinds in one array");
       return p;
     };
     switch (kind) {
@@ -615,9 +622,9 @@ private:
       digits = DefaultDecimalDigits(sqlType);
     }
     Check(
-        SQLBindParameter(FStmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
+        SQLBindParameter(stmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
                          digits, column.Data.data(), static_cast<SQLLEN>(element), column.Indicators.data()),
-        FStmt, "Binding a parameter array");
+        stmt, "Binding a parameter array");
     return element * rows;
   }
 
@@ -847,12 +854,15 @@ private:
 
   const TOdbcHandle& FDbc;
   bool FCanDescribeParams;
+  std::string FSql;
   TOdbcHandle FStmt;
+  TOdbcHandle FArrayStmt;
   std::vector<TParamDescription> FParamDescriptions;
   bool FParamsDescribed = false;
   std::vector<TParamBuffer> FParamBuffers;
   std::vector<TParamArrayColumn> FArrayColumns;
   std::vector<SQLUSMALLINT> FArrayStatus;
+  SQLULEN FArrayProcessed = 0;
   std::vector<TColumn> FColumns;
   std::vector<TUniField> FFieldTemplate;
   bool FHasResult = false;
