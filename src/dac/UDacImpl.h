@@ -29,6 +29,11 @@ public:
   virtual int RowsAffected() const = 0;
   virtual void CloseCursor() = 0;
   virtual int64_t FetchCalls() const = 0;
+  // rows sets of parameters, binds holding rows * placeholders values row after row.
+  // Raises EDatabaseError when any row fails or the back end has no parameter arrays.
+  virtual void ExecuteArray(const std::vector<const TUniParam*>& /*binds*/, size_t /*rows*/) {
+    throw EDatabaseError("Parameter arrays are not supported");
+  }
 };
 
 struct TTableInfo {
@@ -55,6 +60,7 @@ public:
   virtual bool InTransaction() const = 0;
   virtual std::string ServerVersion() const = 0;
   virtual std::unique_ptr<TStatementImpl> CreateStatement() = 0;
+  virtual bool SupportsParamArrays() { return false; }
 
   // types: upper-case "TABLE"/"VIEW"; empty means both. Empty names do not restrict.
   virtual std::vector<TTableInfo> Tables(const std::string& catalog, const std::string& schema,

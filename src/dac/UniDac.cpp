@@ -551,6 +551,7 @@ void TUniQuery::Prepare() {
 void TUniQuery::Unprepare() {
   Close();
   FStatement.reset();
+  FBatchCount = 0;
 }
 
 bool TUniQuery::Prepared() const { return FStatement != nullptr && FParsed && FParsedText == SQL; }
@@ -573,6 +574,37 @@ void TUniQuery::Execute() {
     FEof = false;
     FetchCurrent();
   }
+}
+
+bool TUniQuery::SupportsParamArrays() {
+  CheckConnection();
+  return FConnection->Impl().SupportsParamArrays();
+}
+
+void TUniQuery::AddBatchRow() {
+  EnsureParsed();
+  if (FBatch.size() <= FBatchCount) FBatch.emplace_back();
+  // Assigning into the kept row reuses its strings' room.
+  FBatch[FBatchCount] = FParams;
+  ++FBatchCount;
+}
+
+void TUniQuery::LoadBatchRow(int index) {
+  EnsureParsed();
+  if (index < 0 || static_cast<size_t>(index) >= FBatchCount)
+    throw EDatabaseError("Parameter array row out of range (" + std::to_string(index) + ")");
+  FParams = FBatch[static_cast<size_t>(index)];
+}
+
+void TUniQuery::ExecuteBatch() {
+  if (FBatchCount == 0) return;
+  Prepare();
+  Close();
+  FBatchBinds.clear();
+  for (size_t row = 0; row < FBatchCount; ++row)
+    for (int position : FParsedSql.Positions) FBatchBinds.push_back(&FBatch[row][static_cast<size_t>(position)]);
+  FStatement->ExecuteArray(FBatchBinds, FBatchCount);
+  FRowsAffected = FStatement->RowsAffected();
 }
 
 void TUniQuery::Open() {

@@ -268,6 +268,18 @@ public:
   // active or QueryRecCount is False.
   int RecordCount();
 
+  // Parameter arrays. AddBatchRow keeps the current parameter values as the next row of
+  // an array that ExecuteBatch sends in one execute (bound column by column). When
+  // ExecuteBatch raises, which rows reached the database is unknown: the caller rolls
+  // back and can execute the rows one at a time, LoadBatchRow putting a row's values
+  // back into the parameters. Changing the SQL text or unpreparing forgets the rows.
+  bool SupportsParamArrays();
+  void AddBatchRow();
+  int BatchRowCount() const { return static_cast<int>(FBatchCount); }
+  void ExecuteBatch();
+  void LoadBatchRow(int index);
+  void ClearBatch() { FBatchCount = 0; }
+
   // Round trips the back end made to fetch rows since the statement was prepared
   // (SQLite: steps; ODBC: SQLFetch calls), for tests of the batching.
   int64_t FetchCalls() const;
@@ -294,6 +306,9 @@ private:
   bool FEof = true;
   int FRowsAffected = -1;
   int FRecordCount = -1;
+  std::vector<std::vector<TUniParam>> FBatch;  // rows beyond FBatchCount are kept for reuse
+  size_t FBatchCount = 0;
+  std::vector<const TUniParam*> FBatchBinds;
 };
 
 // ---------------------------------------------------------------------------

@@ -97,6 +97,7 @@ bool TUniDBWriter::CanPrepare() {
 }
 
 void TUniDBWriter::BeginWrite() {
+  DropPending();
   RowCounter = 0;
   Handled = false;
   GetDateParser().ResetRunMemory();
@@ -265,19 +266,126 @@ void TUniDBWriter::SetValue(int index, const std::string& value) {
 }
 
 void TUniDBWriter::WriteRow() {
+  if (DefersNow()) {
+    Query->AddBatchRow();
+    ++RowCounter;
+    for (int i = 0; i < Query->ParamCount(); ++i) PendingBytes += Query->Params(i).TextValue().size() + 16;
+    return;
+  }
+  ExecuteRow();
+}
+
+void TUniDBWriter::ExecuteRow() {
   ++RowCounter;
   try {
     Query->Execute();
     if (RowCounter % CommitInterval == 0) {
       Connection->Commit();
       Connection->StartTransaction();
+      if (FPaused) {
+        FPaused = false;
+        ArrayStart = RowCounter;
+      }
     }
   } catch (const std::exception& e) {
     RaiseWithStatement(Query->SQL, e);
   }
 }
 
+bool TUniDBWriter::StartDeferring() {
+  DropPending();
+  if (!Connection || !SqlCreator || !Query) return false;
+  try {
+    if (!Query->SupportsParamArrays()) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  FDeferring = true;
+  ArrayStart = RowCounter;
+  return true;
+}
+
+int TUniDBWriter::PendingRowCount() const { return FDeferring ? Query->BatchRowCount() : 0; }
+
+bool TUniDBWriter::PendingFull() const {
+  return FDeferring && Query->BatchRowCount() > 0 &&
+         (RowCounter % CommitInterval == 0 || PendingBytes >= MaxPendingBytes);
+}
+
+void TUniDBWriter::PauseUntilCommit() {
+  Query->ClearBatch();
+  PendingBytes = 0;
+  ArrayStart = RowCounter;
+  // An array that ended before a commit point leaves rows in the open transaction:
+  // the next array must not start before they are committed, or a failure of it
+  // would roll them back too.
+  FPaused = RowCounter % CommitInterval != 0;
+}
+
+bool TUniDBWriter::ExecutePending() {
+  if (!FDeferring || Query->BatchRowCount() == 0) return true;
+  try {
+    Query->ExecuteBatch();
+    if (RowCounter % CommitInterval == 0) {
+      Connection->Commit();
+      Connection->StartTransaction();
+    }
+    PauseUntilCommit();
+    return true;
+  } catch (const std::exception&) {
+    // Whatever part of the array the database kept goes; the rows are written again
+    // one by one, which finds every failing row with its own message.
+    try {
+      if (Connection->InTransaction()) Connection->Rollback();
+    } catch (const std::exception&) {
+      // A lost connection shows in the rows written again.
+    }
+    try {
+      Connection->StartTransaction();
+    } catch (const std::exception&) {
+    }
+    RowCounter = ArrayStart;
+    return false;
+  }
+}
+
+void TUniDBWriter::ReplayRow(int index) {
+  Query->LoadBatchRow(index);
+  ExecuteRow();
+}
+
+void TUniDBWriter::EndReplay() { PauseUntilCommit(); }
+
+void TUniDBWriter::DropPending() {
+  FDeferring = false;
+  FPaused = false;
+  PendingBytes = 0;
+  if (Query) Query->ClearBatch();
+}
+
 void TUniDBWriter::EndWrite() {
+  if (FDeferring && Query->BatchRowCount() > 0 && !ExecutePending()) {
+    // Nobody replays for this caller: the rows go one by one and the first failure is
+    // raised once all were tried.
+    std::string firstError;
+    for (int i = 0; i < Query->BatchRowCount(); ++i) {
+      try {
+        ReplayRow(i);
+      } catch (const std::exception& e) {
+        if (firstError.empty()) firstError = ExceptionMessage(e);
+      }
+    }
+    EndReplay();
+    FDeferring = false;
+    if (!firstError.empty()) {
+      try {
+        Connection->Commit();
+      } catch (const std::exception&) {
+      }
+      throw EDatabaseError(firstError);
+    }
+  }
+  FDeferring = false;
   try {
     if (Connection) Connection->Commit();
   } catch (const std::exception& e) {

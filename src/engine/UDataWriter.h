@@ -44,6 +44,21 @@ class TDataWriter {
   virtual void SetFieldValue(int index, const TFieldValue& value);
   // BeginRow, SetFieldValue for each value in order, WriteRow.
   void WriteData(const TRowValues& row);
+
+  // Deferred rows, for a writer that can send many rows at once. After StartDeferring
+  // has answered true (between BeginWrite and EndWrite), WriteRow only keeps the bound
+  // row; once PendingFull, or before the run ends, the caller calls ExecutePending.
+  // When that answers false nothing of the pending rows was kept by the database, and
+  // the caller writes them again one at a time with ReplayRow(0 .. PendingRowCount-1),
+  // each raising as WriteRow would, then calls EndReplay. Rows of earlier calls stay.
+  virtual bool StartDeferring() { return false; }
+  // True when the next WriteRow only keeps its row.
+  virtual bool DefersNow() const { return false; }
+  virtual int PendingRowCount() const { return 0; }
+  virtual bool PendingFull() const { return false; }
+  virtual bool ExecutePending() { return true; }
+  virtual void ReplayRow(int /*index*/) {}
+  virtual void EndReplay() {}
 };
 
 // Writes into a database table with the statements of its SQL creator.
@@ -82,6 +97,19 @@ class TUniDBWriter : public TDBWriter {
   // Raises EDatabaseError with the statement text, "\r\n" and the database's message.
   void WriteRow() override;
 
+  // Rows go in parameter arrays of the commit interval when the connection's driver
+  // takes them. Commits stay where they are row by row: an array ends at each commit
+  // point, so a failed array rolls back nothing but itself. Rows holding more than
+  // MaxPendingBytes end an array early; the rest of that interval goes row by row.
+  static constexpr size_t MaxPendingBytes = size_t(16) << 20;
+  bool StartDeferring() override;
+  bool DefersNow() const override { return FDeferring && !FPaused; }
+  int PendingRowCount() const override;
+  bool PendingFull() const override;
+  bool ExecutePending() override;
+  void ReplayRow(int index) override;
+  void EndReplay() override;
+
   virtual std::unique_ptr<TDateFormatParser> CreateDateParser() = 0;
   // True when no parameter of the write statement currently has a LOB type.
   virtual bool CanPrepare();
@@ -117,6 +145,15 @@ class TUniDBWriter : public TDBWriter {
   char DecimalSeparator;
 
  private:
+  void ExecuteRow();
+  void DropPending();
+
+  void PauseUntilCommit();
+
+  bool FDeferring = false;
+  bool FPaused = false;  // row by row until the next commit point
+  int ArrayStart = 0;    // the row counter when the pending array began
+  size_t PendingBytes = 0;
   std::unique_ptr<TDateFormatParser> DateParser;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/USessionExecutor.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/UApp.h"
 #include "base/UExceptions.h"
@@ -63,16 +64,28 @@ void TIterativeConverter::Execute() {
 }
 
 bool TIterativeConverter::ShouldStop() {
-  if (Stopped) return true;
+  if (SettledStop) return true;
+  if (Stopped) {
+    SettleRows();
+    return true;
+  }
   if (ErrorLimit > 0 && FStatus.ErrorRows > ErrorLimit) {
-    FLimitExceeded = true;
-    FStatus.Message = "Maxinum error count (" + std::to_string(ErrorLimit) + ") exceeded. ";
-    FStatus.FireMessage();
+    // The count may hold failures of rows after pending ones: their order is settled
+    // first, and an earlier failing row may stop the item before them.
+    SettleRows();
+    if (SettledStop) return true;
+    LimitReached();
     return true;
   }
   // The row count only drives progress: the loop runs until the reader has no more
   // rows, so a count that is unknown or wrong can never drop rows unseen.
   return false;
+}
+
+void TIterativeConverter::LimitReached() {
+  FLimitExceeded = true;
+  FStatus.Message = "Maxinum error count (" + std::to_string(ErrorLimit) + ") exceeded. ";
+  FStatus.FireMessage();
 }
 
 void TIterativeConverter::UpdateProgress() {
@@ -140,11 +153,16 @@ void TDataConverter::Start() {
   FLimitExceeded = false;
   LoggedExceptions = 0;
   EndFailed = false;
+  SettledStop = false;
+  StoppedAtRow = 0;
+  PendingCount = 0;
+  Deferring = false;
   CountRows();
   FStatus.Start();
   try {
     Writer->BeginWrite();
     Writing = true;
+    Deferring = !RowByRowRequested() && Writer->StartDeferring();
     Reader->GoToRow(1);
   } catch (const std::exception& raised) {
     // Every row then fails at the writer and counts against the error limit.
@@ -153,6 +171,7 @@ void TDataConverter::Start() {
 }
 
 void TDataConverter::Finish() {
+  SettleRows();
   try {
     Writing = false;
     Writer->EndWrite();
@@ -166,6 +185,11 @@ void TDataConverter::Finish() {
 
 void TDataConverter::EndWriteAfterFailure() {
   if (!Writing || !Writer) return;
+  try {
+    SettleRows();
+  } catch (const std::exception&) {
+    // The writer's EndWrite still writes what is pending.
+  }
   Writing = false;
   try {
     Writer->EndWrite();
@@ -185,7 +209,12 @@ bool TDataConverter::HasNextRow() { return Reader->HasData(); }
 
 void TDataConverter::MoveNext() { Reader->Next(); }
 
-int TDataConverter::GetRowNumber() { return Reader->GetRowNumber(); }
+int TDataConverter::GetRowNumber() { return StoppedAtRow ? StoppedAtRow : Reader->GetRowNumber(); }
+
+bool TDataConverter::RowByRowRequested() {
+  const char* value = std::getenv("FERROVAN_ROW_BY_ROW");
+  return value && *value && std::string(value) != "0";
+}
 
 void TDataConverter::CountRows() { FStatus.TotalRows = Reader->GetRecordCount(); }
 
@@ -207,35 +236,123 @@ std::string TDataConverter::ColumnValueText(int index) {
   }
 }
 
+namespace {
+
+std::string WriteErrorText(const std::string& position, const std::vector<std::string>& texts) {
+  std::string message = "Write Data Error, at: " + position + "\r\n";
+  for (size_t i = 0; i < texts.size(); ++i) message += "Col: " + std::to_string(i) + "  Value: " + texts[i] + "\r\n";
+  return message;
+}
+
+std::vector<std::string> TextsOf(const TRowValues& values) {
+  std::vector<std::string> texts;
+  texts.reserve(values.size());
+  for (const auto& v : values) texts.push_back(v.Text);
+  return texts;
+}
+
+}  // namespace
+
+void TDataConverter::RowFailed(TPendingRow* row, const std::string& message, const Exception& e) {
+  ++FStatus.ErrorRows;
+  if (!row || PendingCount == 0) {
+    ReportRowError(message, e);
+    return;
+  }
+  row->RowNumber = GetRowNumber();
+  row->Failed = true;
+  row->ErrorText = message;
+  row->Error = e;
+  row->ArrayIndex = -1;
+  ++PendingCount;
+}
+
 void TDataConverter::ConvertRow() {
+  // While an array is collected, a row's values are kept beside it for a replay.
+  TPendingRow* row = nullptr;
+  if (Deferring && Writer->DefersNow()) {
+    if (Pending.size() <= PendingCount) Pending.emplace_back();
+    row = &Pending[PendingCount];
+    row->Values.resize(static_cast<size_t>(ColumnCount));
+  }
+  TRowValues& values = row ? row->Values : Values;
   Writer->BeginRow();
   for (int i = 0; i < ColumnCount; ++i) {
-    TFieldValue& value = Values[static_cast<size_t>(i)];
+    TFieldValue& value = values[static_cast<size_t>(i)];
     try {
       ReadValue(i, value);
     } catch (const std::exception& raised) {
-      ++FStatus.ErrorRows;
-      ReportRowError("Read Data Error, at: " + Reader->GetPositionText(), AsException(raised));
+      RowFailed(row, "Read Data Error, at: " + Reader->GetPositionText(), AsException(raised));
       return;
     }
     try {
       Writer->SetFieldValue(i, value);
     } catch (const std::exception& raised) {
-      ++FStatus.ErrorRows;
-      ReportRowError("Set Value Error, at " + Reader->GetPositionText() + ", Col: " + std::to_string(i) + " [" +
-                         Reader->GetColumnName(i) + "]" + ", Value: " + value.Text,
-                     AsException(raised));
+      RowFailed(row,
+                "Set Value Error, at " + Reader->GetPositionText() + ", Col: " + std::to_string(i) + " [" +
+                    Reader->GetColumnName(i) + "]" + ", Value: " + value.Text,
+                AsException(raised));
       return;
     }
   }
   try {
     Writer->WriteRow();
   } catch (const std::exception& raised) {
-    ++FStatus.ErrorRows;
-    std::string message = "Write Data Error, at: " + Reader->GetPositionText() + "\r\n";
-    for (int i = 0; i < ColumnCount; ++i)
-      message += "Col: " + std::to_string(i) + "  Value: " + ColumnValueText(i) + "\r\n";
-    ReportRowError(message, AsException(raised));
+    std::vector<std::string> texts;
+    for (int i = 0; i < ColumnCount; ++i) texts.push_back(ColumnValueText(i));
+    RowFailed(row, WriteErrorText(Reader->GetPositionText(), texts), AsException(raised));
+    return;
+  }
+  if (!row) return;
+  if (PendingCount == 0) ErrorsBeforePending = FStatus.ErrorRows;
+  row->RowNumber = GetRowNumber();
+  row->PositionText = Reader->GetPositionText();
+  row->Failed = false;
+  row->ArrayIndex = Writer->PendingRowCount() - 1;
+  ++PendingCount;
+  if (Writer->PendingFull()) SettleRows();
+}
+
+void TDataConverter::SettleRows() {
+  if (PendingCount == 0) return;
+  size_t count = PendingCount;
+  PendingCount = 0;
+  if (Writer->ExecutePending()) {
+    for (size_t j = 0; j < count; ++j)
+      if (Pending[j].Failed) ReportRowError(Pending[j].ErrorText, *Pending[j].Error);
+    return;
+  }
+  // The array was rolled back: the rows go again one by one, as a run without arrays
+  // writes them, with its error limit applied between them.
+  FStatus.ErrorRows = ErrorsBeforePending;
+  for (size_t j = 0; j < count; ++j) {
+    TPendingRow& row = Pending[j];
+    if (j > 0 && ErrorLimit > 0 && FStatus.ErrorRows > ErrorLimit) {
+      StoppedAtRow = Pending[j - 1].RowNumber;
+      break;
+    }
+    if (row.Failed) {
+      ++FStatus.ErrorRows;
+      ReportRowError(row.ErrorText, *row.Error);
+      continue;
+    }
+    try {
+      Writer->ReplayRow(row.ArrayIndex);
+    } catch (const std::exception& raised) {
+      ++FStatus.ErrorRows;
+      ReportRowError(WriteErrorText(row.PositionText, TextsOf(row.Values)), AsException(raised));
+    }
+  }
+  Writer->EndReplay();
+  // The count ran ahead while the array was collected; it is now what the last row
+  // written one by one would have left.
+  int last = StoppedAtRow ? StoppedAtRow : Pending[count - 1].RowNumber;
+  int converted = last - FStatus.ErrorRows;
+  FStatus.ConvertedRows = converted < 0 ? 0 : converted;
+  FStatus.FireProgress();
+  if (StoppedAtRow) {
+    SettledStop = true;
+    LimitReached();
   }
 }
 

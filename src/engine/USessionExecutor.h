@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/UExceptions.h"
 #include "engine/UDataWriter.h"
 #include "engine/UOutputer.h"
 
@@ -65,6 +67,12 @@ class TIterativeConverter {
   std::function<void()> ProcessEvents;
 
  protected:
+  // Rows whose outcome is still open (a pending parameter array) are decided and
+  // reported before the loop stops; may end the item itself (SettledStop).
+  virtual void SettleRows() {}
+  void LimitReached();
+
+  bool SettledStop = false;
   bool Stopped = false;
   bool FLimitExceeded = false;
   int ErrorLimit = 0;
@@ -89,6 +97,12 @@ class TDataConverter : public TIterativeConverter {
 
   TConvertSession* ConvertSession = nullptr;
 
+  // Rows go to the writer in arrays when it can take them, unless the environment
+  // variable FERROVAN_ROW_BY_ROW is set to anything but "" or "0".
+  static bool RowByRowRequested();
+  // True while the current item's rows are written in arrays.
+  bool WritesArrays() const { return Deferring; }
+
   // True once the writer began writing in this item and has not ended.
   bool WritingBegun() const { return Writing; }
   // Ends the writer of an item that failed after writing began, so that what was
@@ -105,6 +119,19 @@ class TDataConverter : public TIterativeConverter {
   }
 
  private:
+  // A row read while rows of an array are pending; its messages wait for the array.
+  struct TPendingRow {
+    int RowNumber = 0;
+    std::string PositionText;
+    TRowValues Values;
+    bool Failed = false;  // at reading or setting: reported in order when settled
+    std::string ErrorText;
+    std::optional<Exception> Error;
+    int ArrayIndex = -1;
+  };
+
+  void SettleRows() override;
+  void RowFailed(TPendingRow* row, const std::string& message, const Exception& e);
   void ReadValue(int index, TFieldValue& value);
   std::string ColumnValueText(int index);
 
@@ -115,6 +142,11 @@ class TDataConverter : public TIterativeConverter {
   bool EndFailed = false;
   int WrittenBeforeFailure = 0;
   std::vector<TFieldValue> Values;  // reused for every row
+  bool Deferring = false;
+  std::vector<TPendingRow> Pending;  // reused; the first PendingCount are in use
+  size_t PendingCount = 0;
+  int ErrorsBeforePending = 0;
+  int StoppedAtRow = 0;  // the last row a settled stop let through
 };
 
 class TBatchOutputer;

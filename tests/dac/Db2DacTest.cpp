@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "dac/UniDac.h"
 #include "support/Db2Server.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -208,6 +210,95 @@ TEST_F(Db2Dac, MetaDataTablesAndColumns) {
   md.Next();
   EXPECT_EQ(md.FieldByName("COLUMN_NAME").AsString(), "name");
   EXPECT_EQ(md.FieldByName("COLUMN_SIZE").AsInteger(), 30);
+}
+
+}  // namespace
+
+namespace {
+
+// Rows of a parameter array arrive as single executes would write them, whatever
+// each column holds; a rejected row makes the whole execute fail.
+TEST_F(Db2Dac, ParameterArraysWriteEveryKindOfValue) {
+  Exec("drop table if exists dac_array");
+  Exec(
+      "create table dac_array (i integer, b bigint, f double, v varchar(20) check (length(v) <= 10), d date, "
+      "bin bytea, amount decimal(31,9))");
+  TUniQuery q(&Connection);
+  ASSERT_TRUE(q.SupportsParamArrays());
+  q.SQL = "insert into dac_array values (:i, :b, :f, :v, :d, :bin, :amount)";
+  auto row = [&](int i, bool nulls, const std::string& text, const std::string& bytes) {
+    for (int p = 0; p < q.ParamCount(); ++p) q.Params(p).Clear();
+    q.ParamByName("i").SetAsInteger(i);
+    if (!nulls) {
+      q.ParamByName("b").SetAsInteger(int64_t(1) << 40 | i);
+      q.ParamByName("f").SetAsFloat(i + 0.5);
+      q.ParamByName("d").SetAsString("2024-02-29");
+      q.ParamByName("amount").SetAsString("12345678901234567890.123456789");
+    }
+    q.ParamByName("v").SetAsWideString(text);
+    if (!bytes.empty() || !nulls) q.ParamByName("bin").LoadFromBytes(bytes, TFieldType::ftBlob);
+    q.AddBatchRow();
+  };
+  row(1, false, "Grüße", std::string("\0\xff", 2));
+  row(2, true, "", "");
+  row(3, false, "日本😀", std::string(300, 'b'));
+  EXPECT_EQ(q.BatchRowCount(), 3);
+  q.ExecuteBatch();
+  q.ClearBatch();
+  EXPECT_EQ(q.BatchRowCount(), 0);
+
+  TUniQuery read(&Connection);
+  read.SQL =
+      "select i, b, f, v, d, length(bin), case when length(bin) = 300 then (bin = decode(repeat('62', 300), "
+      "'hex'))::text"
+      " else encode(bin, 'hex') end, amount from dac_array order by i";
+  read.Open();
+  std::vector<std::string> rows;
+  for (; !read.Eof(); read.Next()) {
+    std::string r;
+    for (int i = 0; i < read.FieldCount(); ++i)
+      r += (i ? "|" : "") + (read.Fields(i).IsNull() ? std::string("<null>") : read.Fields(i).AsString());
+    rows.push_back(r);
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{
+                      "1|1099511627777|1.5|Grüße|2024-02-29|2|00ff|12345678901234567890.123456789",
+                      "2|<null>|<null>||<null>|<null>|<null>|<null>",
+                      "3|1099511627779|3.5|日本😀|2024-02-29|300|true|12345678901234567890.123456789",
+                  }));
+
+  // One rejected row fails the execute; each row can then go alone.
+  Connection.StartTransaction();
+  row(4, true, "ok", "");
+  row(5, true, "far too long", "");
+  row(6, true, "ok too", "");
+  EXPECT_THROW(q.ExecuteBatch(), EDatabaseError);
+  Connection.Rollback();
+  int rejected = 0;
+  for (int r = 0; r < q.BatchRowCount(); ++r) {
+    q.LoadBatchRow(r);
+    try {
+      q.Execute();
+    } catch (const EDatabaseError&) {
+      ++rejected;
+      EXPECT_EQ(q.ParamByName("i").IntegerValue(), 5);
+    }
+  }
+  EXPECT_EQ(rejected, 1);
+  TUniQuery count(&Connection);
+  count.SQL = "select string_agg(i::text, ',' order by i) from dac_array where i > 3";
+  count.Open();
+  EXPECT_EQ(count.Fields(0).AsString(), "4,6");
+}
+
+TEST(SqliteDacArrays, SqliteHasNoParameterArrays) {
+  TUniConnection c;
+  c.ProviderName = "Sqlite";
+  TempDir dir;
+  c.Database = dir.Path() + "/a.db";
+  std::ofstream(c.Database) << "";
+  c.Connect();
+  TUniQuery q(&c);
+  EXPECT_FALSE(q.SupportsParamArrays());
 }
 
 }  // namespace

@@ -269,6 +269,16 @@ struct TParamBuffer {
   SQLLEN Indicator = 0;
 };
 
+// One parameter of an array execute: a value of every row side by side.
+struct TParamArrayColumn {
+  std::vector<char> Data;
+  std::vector<SQLLEN> Indicators;
+  std::vector<std::string> Wide;  // UTF-16 texts of the rows, kept for their room
+};
+
+// What a parameter array may hold at most; a larger one goes row by row.
+constexpr size_t MaxParamArrayBytes = size_t(64) << 20;
+
 enum class TColumnKind { Integer, Double, Text, Ascii, Binary, Date, Time, Timestamp };
 
 struct TColumn {
@@ -289,6 +299,8 @@ public:
   }
 
   void Prepare(const std::string& sql) override {
+    FArrayStmt.Reset();
+    FSql = sql;
     FStmt = Allocate(SQL_HANDLE_STMT, &FDbc);
     TWide text = ToWide(sql);
     Check(SQLPrepareW(FStmt.Get(), text.data(), SQL_NTS), FStmt, "Preparing the statement");
@@ -322,6 +334,59 @@ public:
       SQLLEN rows = -1;
       if (SQL_SUCCEEDED(SQLRowCount(FStmt.Get(), &rows))) FRowsAffected = static_cast<int>(rows);
     }
+  }
+
+  void ExecuteArray(const std::vector<const TUniParam*>& binds, size_t rows) override {
+    if (rows == 0) return;
+    CloseCursor();
+    DescribeParams();
+    // Arrays run on a handle of their own that is never described: a driver may give
+    // up sending the rows of an array together once its parameters were described.
+    if (!FArrayStmt.Get()) {
+      TOdbcHandle stmt = Allocate(SQL_HANDLE_STMT, &FDbc);
+      TWide text = ToWide(FSql);
+      Check(SQLPrepareW(stmt.Get(), text.data(), SQL_NTS), stmt, "Preparing the statement");
+      FArrayStmt = std::move(stmt);
+    }
+    const TOdbcHandle& stmt = FArrayStmt;
+    SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
+    size_t perRow = binds.size() / rows;
+    size_t count = std::min(perRow, FParamDescriptions.size());
+    if (FArrayColumns.size() < count) FArrayColumns.resize(count);
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i) total += BindArrayColumn(stmt, i, binds, perRow, rows);
+    if (total > MaxParamArrayBytes) Fail(stmt.Type(), SQLHANDLE{}, "Binding a parameter array this large");
+
+    FArrayStatus.assign(rows, SQL_PARAM_UNUSED);
+    FArrayProcessed = 0;
+    const SQLULEN& processed = FArrayProcessed;
+    auto attr = [&](SQLINTEGER name, SQLPOINTER value, const char* what) {
+      Check(SQLSetStmtAttr(stmt.Get(), name, value, 0), stmt, what);
+    };
+    attr(SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), "Binding by column");
+    attr(SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(rows), "Setting the parameter array size");
+    attr(SQL_ATTR_PARAMS_PROCESSED_PTR, &FArrayProcessed, "Setting the processed-rows counter");
+    attr(SQL_ATTR_PARAM_STATUS_PTR, FArrayStatus.data(), "Setting the row status array");
+    SQLRETURN rc = SQLExecute(stmt.Get());
+    std::string message;
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) message = Diagnostics(stmt.Type(), stmt.Get());
+    FHasResult = false;
+    FRowsAffected = -1;
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+      SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+      SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
+      throw EDatabaseError(message.empty() ? "Executing the parameter array failed" : message);
+    }
+    SQLLEN affected = -1;
+    if (rc != SQL_NO_DATA && SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &affected)))
+      FRowsAffected = static_cast<int>(affected);
+    SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+    SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
+    // A driver that reports success while a row's status says otherwise is not believed.
+    bool rejected = processed != 0 && processed != rows;
+    for (SQLUSMALLINT status : FArrayStatus)
+      if (status == SQL_PARAM_ERROR || (processed != 0 && status == SQL_PARAM_UNUSED)) rejected = true;
+    if (rejected) throw EDatabaseError("A row of the parameter array was rejected");
   }
 
   bool HasResultSet() const override { return FHasResult; }
@@ -446,6 +511,121 @@ private:
     Check(SQLBindParameter(FStmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType,
                            columnSize, digits, buffer.Data.data(), bufferLength, &buffer.Indicator),
           FStmt, "Binding a parameter");
+  }
+
+  // Binds parameter index to the values of every row; returns the bytes of its buffer.
+  // A parameter holds one kind of value in every row (NULLs aside), as the single
+  // execute would bind it; a mix has no one C type and is refused.
+  size_t BindArrayColumn(const TOdbcHandle& stmt, size_t index, const std::vector<const TUniParam*>& binds,
+                         size_t perRow, size_t rows) {
+    const TParamDescription& d = FParamDescriptions[index];
+    TParamArrayColumn& column = FArrayColumns[index];
+    const TUniParam* first = nullptr;
+    for (size_t r = 0; r < rows && !first; ++r) {
+      const TUniParam* p = binds[r * perRow + index];
+      if (p->Kind() != TValueKind::Null && p->Kind() != TValueKind::DateTime) first = p;
+    }
+    const TUniParam& model = first ? *first : *binds[index];
+    SQLSMALLINT sqlType = d.Described ? d.Type : DefaultSqlType(model);
+    TValueKind kind = first ? first->Kind() : TValueKind::Null;
+    bool binary = kind == TValueKind::Bytes || (kind == TValueKind::Text && IsBinarySqlType(sqlType)) ||
+                  (kind == TValueKind::Null && IsBinarySqlType(sqlType));
+    bool asBit = kind == TValueKind::Integer && model.DataType == TFieldType::ftBoolean &&
+                 (sqlType == SQL_BIT || sqlType == SqlBoolean);
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    size_t element = 2;
+    SQLULEN valueLength = 0;
+    column.Indicators.assign(rows, SQL_NULL_DATA);
+    auto valueOf = [&](size_t r) -> const TUniParam* {
+      const TUniParam* p = binds[r * perRow + index];
+      TValueKind k = p->Kind();
+      if (k == TValueKind::Null || k == TValueKind::DateTime) return nullptr;
+      if (k != kind) Fail(stmt.Type(), SQLHANDLE{}, "Binding parameters of different kinds in one array");
+      return p;
+    };
+    switch (kind) {
+      case TValueKind::Integer:
+        cType = asBit ? SQL_C_BIT : SQL_C_SBIGINT;
+        element = asBit ? 1 : sizeof(SQLBIGINT);
+        valueLength = 20;
+        break;
+      case TValueKind::Float:
+        cType = SQL_C_DOUBLE;
+        element = sizeof(double);
+        valueLength = 24;
+        break;
+      case TValueKind::Null:
+      case TValueKind::DateTime:
+        cType = binary ? SQL_C_BINARY : SQL_C_WCHAR;
+        break;
+      case TValueKind::Text:
+      case TValueKind::Bytes:
+        if (binary) {
+          cType = SQL_C_BINARY;
+          for (size_t r = 0; r < rows; ++r)
+            if (const TUniParam* p = valueOf(r)) valueLength = std::max<SQLULEN>(valueLength, p->TextValue().size());
+          element = std::max<size_t>(valueLength, 1);
+        } else {
+          if (column.Wide.size() < rows) column.Wide.resize(rows);
+          for (size_t r = 0; r < rows; ++r)
+            if (const TUniParam* p = valueOf(r)) {
+              column.Wide[r] = Utf8ToUtf16Le(p->TextValue());
+              valueLength = std::max<SQLULEN>(valueLength, column.Wide[r].size() / 2);
+            }
+          element = static_cast<size_t>(valueLength) * 2 + 2;
+        }
+        break;
+    }
+    if (element * rows > MaxParamArrayBytes) return element * rows;
+    column.Data.assign(element * rows, 0);
+    for (size_t r = 0; r < rows; ++r) {
+      const TUniParam* p = valueOf(r);
+      if (!p) continue;
+      char* at = column.Data.data() + r * element;
+      switch (kind) {
+        case TValueKind::Integer:
+          if (asBit) {
+            *at = p->IntegerValue() ? 1 : 0;
+            column.Indicators[r] = 1;
+          } else {
+            SQLBIGINT value = p->IntegerValue();
+            std::memcpy(at, &value, sizeof value);
+            column.Indicators[r] = sizeof value;
+          }
+          break;
+        case TValueKind::Float: {
+          double value = p->FloatValue();
+          std::memcpy(at, &value, sizeof value);
+          column.Indicators[r] = sizeof value;
+          break;
+        }
+        case TValueKind::Text:
+        case TValueKind::Bytes: {
+          const std::string& bytes = binary ? p->TextValue() : column.Wide[r];
+          if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+          column.Indicators[r] = static_cast<SQLLEN>(bytes.size());
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    SQLULEN columnSize;
+    SQLSMALLINT digits;
+    if (d.Described) {
+      columnSize = d.Size;
+      digits = d.Digits;
+      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
+        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
+    } else {
+      columnSize = DefaultColumnSize(sqlType, valueLength);
+      digits = DefaultDecimalDigits(sqlType);
+    }
+    Check(
+        SQLBindParameter(stmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
+                         digits, column.Data.data(), static_cast<SQLLEN>(element), column.Indicators.data()),
+        stmt, "Binding a parameter array");
+    return element * rows;
   }
 
   void SetUpColumns(SQLSMALLINT count, int fetchRows) {
@@ -674,10 +854,15 @@ private:
 
   const TOdbcHandle& FDbc;
   bool FCanDescribeParams;
+  std::string FSql;
   TOdbcHandle FStmt;
+  TOdbcHandle FArrayStmt;
   std::vector<TParamDescription> FParamDescriptions;
   bool FParamsDescribed = false;
   std::vector<TParamBuffer> FParamBuffers;
+  std::vector<TParamArrayColumn> FArrayColumns;
+  std::vector<SQLUSMALLINT> FArrayStatus;
+  SQLULEN FArrayProcessed = 0;
   std::vector<TColumn> FColumns;
   std::vector<TUniField> FFieldTemplate;
   bool FHasResult = false;
@@ -766,6 +951,7 @@ public:
     FDbc = std::move(dbc);
     FConnected = true;
     FInTransaction = false;
+    FParamArraysKnown = false;
     SQLUSMALLINT supported = SQL_FALSE;
     FCanDescribeParams =
         SQL_SUCCEEDED(SQLGetFunctions(FDbc.Get(), SQL_API_SQLDESCRIBEPARAM, &supported)) && supported == SQL_TRUE;
@@ -802,6 +988,22 @@ public:
 
   std::unique_ptr<dac_detail::TStatementImpl> CreateStatement() override {
     return std::make_unique<TOdbcStatement>(FDbc, FCanDescribeParams);
+  }
+
+  // A driver without parameter arrays refuses the set size or silently keeps 1.
+  bool SupportsParamArrays() override {
+    if (!FConnected) return false;
+    if (FParamArraysKnown) return FParamArrays;
+    FParamArraysKnown = true;
+    FParamArrays = false;
+    SQLHANDLE stmt = SQL_NULL_HANDLE;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, FDbc.Get(), &stmt))) return false;
+    TOdbcHandle handle(SQL_HANDLE_STMT, stmt);
+    SQLRETURN rc = SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(16), 0);
+    SQLULEN size = 0;
+    if (rc == SQL_SUCCESS && SQL_SUCCEEDED(SQLGetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, &size, 0, nullptr)))
+      FParamArrays = size == 16;
+    return FParamArrays;
   }
 
   std::vector<dac_detail::TTableInfo> Tables(const std::string& catalog, const std::string& schema,
@@ -895,6 +1097,8 @@ private:
   bool FConnected = false;
   bool FInTransaction = false;
   bool FCanDescribeParams = false;
+  bool FParamArraysKnown = false;
+  bool FParamArrays = false;
   bool FEscapeKnown = false;
   std::string FEscape;
 };
