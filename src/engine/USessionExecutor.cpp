@@ -53,7 +53,7 @@ void TIterativeConverter::Execute() {
     Cleanup();
   } catch (const std::exception& raised) {
     Exception e = AsException(raised);
-    if (auto* self = dynamic_cast<TDataConverter*>(this)) self->EndWriteAfterFailure();
+    AbortItem();
     try {
       Cleanup();
     } catch (const std::exception&) {

@@ -49,6 +49,8 @@ class TIterativeConverter {
   virtual void ConvertRow() = 0;
   virtual void CountRows() = 0;
   virtual int GetRowNumber() = 0;
+  // Called when the item fails, before Cleanup: whatever must not stay half done.
+  virtual void AbortItem() {}
 
   // One item: Prepare, Start, the row loop, Finish, Cleanup. An error closes the
   // reader and is raised again with its message.
@@ -108,6 +110,7 @@ class TDataConverter : public TIterativeConverter {
   // Ends the writer of an item that failed after writing began, so that what was
   // written is committed and no transaction stays open.
   void EndWriteAfterFailure();
+  void AbortItem() override { EndWriteAfterFailure(); }
   // True when the writer could not end the last item (its last rows may be lost).
   bool EndFailedInLastItem() const { return EndFailed; }
   // Rows an item that failed had written and committed before its failure.
