@@ -30,46 +30,92 @@ TOdbcTypeMapping MapOdbcSqlType(int sqlType, long long columnSize, int decimalDi
   TOdbcTypeMapping m;
   auto size = static_cast<int>(std::clamp<long long>(columnSize, 0, 0x7fffffff));
   switch (sqlType) {
-    case SQL_CHAR: m.Type = TFieldType::ftFixedChar; m.Size = size; break;
-    case SQL_VARCHAR: m.Type = TFieldType::ftString; m.Size = size; break;
+    case SQL_CHAR:
+      m.Type = TFieldType::ftFixedChar;
+      m.Size = size;
+      break;
+    case SQL_VARCHAR:
+      m.Type = TFieldType::ftString;
+      m.Size = size;
+      break;
     case SQL_WCHAR:
     case SQL_WVARCHAR:
-    case SqlVarGraphic: m.Type = TFieldType::ftWideString; m.Size = size; break;
-    case SqlGraphic: m.Type = TFieldType::ftFixedWideChar; m.Size = size; break;
+    case SqlVarGraphic:
+      m.Type = TFieldType::ftWideString;
+      m.Size = size;
+      break;
+    case SqlGraphic:
+      m.Type = TFieldType::ftFixedWideChar;
+      m.Size = size;
+      break;
     case SQL_LONGVARCHAR:
     case SQL_WLONGVARCHAR:
     case SqlLongVarGraphic:
     case SqlClob:
     case SqlDbClob:
-    case SqlXml: m.Type = TFieldType::ftMemo; break;
+    case SqlXml:
+      m.Type = TFieldType::ftMemo;
+      break;
     case SqlBlob:
-    case SQL_LONGVARBINARY: m.Type = TFieldType::ftBlob; break;
-    case SQL_BINARY: m.Type = TFieldType::ftBytes; m.Size = size; break;
-    case SQL_VARBINARY: m.Type = TFieldType::ftVarBytes; m.Size = size; break;
+    case SQL_LONGVARBINARY:
+      m.Type = TFieldType::ftBlob;
+      break;
+    case SQL_BINARY:
+      m.Type = TFieldType::ftBytes;
+      m.Size = size;
+      break;
+    case SQL_VARBINARY:
+      m.Type = TFieldType::ftVarBytes;
+      m.Size = size;
+      break;
     case SQL_SMALLINT:
-    case SQL_TINYINT: m.Type = TFieldType::ftSmallint; break;
-    case SQL_INTEGER: m.Type = TFieldType::ftInteger; break;
-    case SQL_BIGINT: m.Type = TFieldType::ftLargeint; break;
+    case SQL_TINYINT:
+      m.Type = TFieldType::ftSmallint;
+      break;
+    case SQL_INTEGER:
+      m.Type = TFieldType::ftInteger;
+      break;
+    case SQL_BIGINT:
+      m.Type = TFieldType::ftLargeint;
+      break;
     case SQL_DECIMAL:
     case SQL_NUMERIC:
       m.Type = size > 18 ? TFieldType::ftFMTBcd : TFieldType::ftBCD;
       m.Precision = size;
       m.Size = decimalDigits;
       break;
-    case SqlDecFloat: m.Type = TFieldType::ftFMTBcd; m.Precision = size; break;
+    case SqlDecFloat:
+      m.Type = TFieldType::ftFMTBcd;
+      m.Precision = size;
+      break;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE: m.Type = TFieldType::ftFloat; break;
+    case SQL_DOUBLE:
+      m.Type = TFieldType::ftFloat;
+      break;
     case SQL_BIT:
-    case SqlBoolean: m.Type = TFieldType::ftBoolean; break;
+    case SqlBoolean:
+      m.Type = TFieldType::ftBoolean;
+      break;
     case SQL_TYPE_DATE:
-    case SQL_DATE: m.Type = TFieldType::ftDate; break;
+    case SQL_DATE:
+      m.Type = TFieldType::ftDate;
+      break;
     case SQL_TYPE_TIME:
-    case SQL_TIME: m.Type = TFieldType::ftTime; break;
+    case SQL_TIME:
+      m.Type = TFieldType::ftTime;
+      break;
     case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP: m.Type = TFieldType::ftDateTime; break;
-    case SQL_GUID: m.Type = TFieldType::ftGuid; m.Size = 36; break;
-    default: m.Type = TFieldType::ftUnknown; break;
+    case SQL_TIMESTAMP:
+      m.Type = TFieldType::ftDateTime;
+      break;
+    case SQL_GUID:
+      m.Type = TFieldType::ftGuid;
+      m.Size = 36;
+      break;
+    default:
+      m.Type = TFieldType::ftUnknown;
+      break;
   }
   return m;
 }
@@ -108,12 +154,11 @@ std::string FromWide(const SQLWCHAR* w, size_t units) {
 
 // Owns one ODBC handle of any type.
 class TOdbcHandle {
-public:
+ public:
   TOdbcHandle() = default;
   TOdbcHandle(SQLSMALLINT type, SQLHANDLE handle) : FType(type), FHandle(handle) {}
   ~TOdbcHandle() { Reset(); }
-  TOdbcHandle(TOdbcHandle&& other) noexcept
-      : FType(other.FType), FHandle(std::exchange(other.FHandle, SQLHANDLE{})) {}
+  TOdbcHandle(TOdbcHandle&& other) noexcept : FType(other.FType), FHandle(std::exchange(other.FHandle, SQLHANDLE{})) {}
   TOdbcHandle& operator=(TOdbcHandle&& other) noexcept {
     if (this != &other) {
       Reset();
@@ -131,7 +176,7 @@ public:
     if (FHandle != SQL_NULL_HANDLE) SQLFreeHandle(FType, std::exchange(FHandle, SQLHANDLE{}));
   }
 
-private:
+ private:
   SQLSMALLINT FType = SQL_HANDLE_ENV;
   SQLHANDLE FHandle = SQL_NULL_HANDLE;
 };
@@ -217,41 +262,60 @@ SQLSMALLINT DefaultSqlType(const TUniParam& p) {
     case TFieldType::ftInteger:
     case TFieldType::ftLongWord:
     case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint: return SQL_BIGINT;
+    case TFieldType::ftLargeint:
+      return SQL_BIGINT;
     case TFieldType::ftFloat:
     case TFieldType::ftSingle:
     case TFieldType::ftExtended:
-    case TFieldType::ftCurrency: return SQL_DOUBLE;
+    case TFieldType::ftCurrency:
+      return SQL_DOUBLE;
     case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd: return SQL_DECIMAL;
-    case TFieldType::ftBoolean: return SQL_BIT;
-    case TFieldType::ftDate: return SQL_TYPE_DATE;
-    case TFieldType::ftTime: return SQL_TYPE_TIME;
+    case TFieldType::ftFMTBcd:
+      return SQL_DECIMAL;
+    case TFieldType::ftBoolean:
+      return SQL_BIT;
+    case TFieldType::ftDate:
+      return SQL_TYPE_DATE;
+    case TFieldType::ftTime:
+      return SQL_TYPE_TIME;
     case TFieldType::ftDateTime:
-    case TFieldType::ftTimeStamp: return SQL_TYPE_TIMESTAMP;
+    case TFieldType::ftTimeStamp:
+      return SQL_TYPE_TIMESTAMP;
     case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes: return SQL_VARBINARY;
+    case TFieldType::ftVarBytes:
+      return SQL_VARBINARY;
     case TFieldType::ftBlob:
     case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob: return SQL_LONGVARBINARY;
+    case TFieldType::ftOraBlob:
+      return SQL_LONGVARBINARY;
     case TFieldType::ftMemo:
     case TFieldType::ftFmtMemo:
     case TFieldType::ftOraClob:
-    case TFieldType::ftWideMemo: return SQL_WLONGVARCHAR;
-    default: return SQL_WVARCHAR;
+    case TFieldType::ftWideMemo:
+      return SQL_WLONGVARCHAR;
+    default:
+      return SQL_WVARCHAR;
   }
 }
 
 SQLULEN DefaultColumnSize(SQLSMALLINT sqlType, SQLULEN valueLength) {
   switch (sqlType) {
-    case SQL_TYPE_DATE: return 10;
-    case SQL_TYPE_TIME: return 8;
-    case SQL_TYPE_TIMESTAMP: return 26;
-    case SQL_BIGINT: return 19;
-    case SQL_DOUBLE: return 15;
-    case SQL_DECIMAL: return std::max<SQLULEN>(valueLength, 31);
-    case SQL_BIT: return 1;
-    default: return std::max<SQLULEN>(valueLength, 1);
+    case SQL_TYPE_DATE:
+      return 10;
+    case SQL_TYPE_TIME:
+      return 8;
+    case SQL_TYPE_TIMESTAMP:
+      return 26;
+    case SQL_BIGINT:
+      return 19;
+    case SQL_DOUBLE:
+      return 15;
+    case SQL_DECIMAL:
+      return std::max<SQLULEN>(valueLength, 31);
+    case SQL_BIT:
+      return 1;
+    default:
+      return std::max<SQLULEN>(valueLength, 1);
   }
 }
 
@@ -270,6 +334,12 @@ struct TParamBuffer {
 };
 
 // One parameter of an array execute: a value of every row side by side.
+bool IsAscii(const std::string& text) {
+  for (unsigned char c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 struct TParamArrayColumn {
   std::vector<char> Data;
   std::vector<SQLLEN> Indicators;
@@ -291,7 +361,7 @@ struct TColumn {
 };
 
 class TOdbcStatement : public dac_detail::TStatementImpl {
-public:
+ public:
   TOdbcStatement(const TOdbcHandle& dbc, bool canDescribeParams) : FDbc(dbc), FCanDescribeParams(canDescribeParams) {}
 
   ~TOdbcStatement() override {
@@ -406,7 +476,8 @@ public:
       if (!FetchBlock()) return false;
       FCurrent = 0;
     }
-    for (size_t i = 0; i < FColumns.size() && i < fields.size(); ++i) CopyBound(i, static_cast<size_t>(FCurrent), fields[i]);
+    for (size_t i = 0; i < FColumns.size() && i < fields.size(); ++i)
+      CopyBound(i, static_cast<size_t>(FCurrent), fields[i]);
     return true;
   }
 
@@ -422,7 +493,7 @@ public:
 
   int64_t FetchCalls() const override { return FFetchCalls; }
 
-private:
+ private:
   void DescribeParams() {
     if (FParamsDescribed) return;
     FParamsDescribed = true;
@@ -430,8 +501,8 @@ private:
     for (size_t i = 0; i < FParamDescriptions.size(); ++i) {
       TParamDescription& d = FParamDescriptions[i];
       SQLSMALLINT nullable = 0;
-      SQLRETURN rc = SQLDescribeParam(FStmt.Get(), static_cast<SQLUSMALLINT>(i + 1), &d.Type, &d.Size, &d.Digits,
-                                      &nullable);
+      SQLRETURN rc =
+          SQLDescribeParam(FStmt.Get(), static_cast<SQLUSMALLINT>(i + 1), &d.Type, &d.Size, &d.Digits, &nullable);
       d.Described = SQL_SUCCEEDED(rc) && d.Type != 0;
     }
   }
@@ -535,6 +606,7 @@ private:
     SQLSMALLINT cType = SQL_C_WCHAR;
     size_t element = 2;
     SQLULEN valueLength = 0;
+    bool ascii = false;
     column.Indicators.assign(rows, SQL_NULL_DATA);
     auto valueOf = [&](size_t r) -> const TUniParam* {
       const TUniParam* p = binds[r * perRow + index];
@@ -566,6 +638,18 @@ private:
             if (const TUniParam* p = valueOf(r)) valueLength = std::max<SQLULEN>(valueLength, p->TextValue().size());
           element = std::max<size_t>(valueLength, 1);
         } else {
+          // A column whose texts are all ASCII goes as 8-bit text: the same bytes in any
+          // code page, and neither side spends time converting to UTF-16 and back.
+          ascii = true;
+          for (size_t r = 0; r < rows && ascii; ++r)
+            if (const TUniParam* p = valueOf(r)) ascii = IsAscii(p->TextValue());
+          if (ascii) {
+            cType = SQL_C_CHAR;
+            for (size_t r = 0; r < rows; ++r)
+              if (const TUniParam* p = valueOf(r)) valueLength = std::max<SQLULEN>(valueLength, p->TextValue().size());
+            element = static_cast<size_t>(valueLength) + 1;
+            break;
+          }
           if (column.Wide.size() < rows) column.Wide.resize(rows);
           for (size_t r = 0; r < rows; ++r)
             if (const TUniParam* p = valueOf(r)) {
@@ -601,7 +685,7 @@ private:
         }
         case TValueKind::Text:
         case TValueKind::Bytes: {
-          const std::string& bytes = binary ? p->TextValue() : column.Wide[r];
+          const std::string& bytes = binary || ascii ? p->TextValue() : column.Wide[r];
           if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
           column.Indicators[r] = static_cast<SQLLEN>(bytes.size());
           break;
@@ -924,7 +1008,7 @@ std::optional<int64_t> IntegerOf(const std::optional<std::string>& value) {
 }
 
 class TOdbcConnection : public dac_detail::TConnectionImpl {
-public:
+ public:
   ~TOdbcConnection() override { Disconnect(); }
 
   void Connect(const TUniConnection& settings) override {
@@ -935,8 +1019,7 @@ public:
     TWide completed(4096, 0);
     SQLSMALLINT completedLength = 0;
     SQLRETURN rc = SQLDriverConnectW(dbc.Get(), nullptr, text.data(), SQL_NTS, completed.data(),
-                                     static_cast<SQLSMALLINT>(completed.size()), &completedLength,
-                                     SQL_DRIVER_NOPROMPT);
+                                     static_cast<SQLSMALLINT>(completed.size()), &completedLength, SQL_DRIVER_NOPROMPT);
     // Neither copy of the password stays in memory longer than needed.
     std::fill(text.begin(), text.end(), 0);
     std::fill(completed.begin(), completed.end(), 0);
@@ -1007,8 +1090,7 @@ public:
   }
 
   std::vector<dac_detail::TTableInfo> Tables(const std::string& catalog, const std::string& schema,
-                                             const std::vector<std::string>& types,
-                                             const std::string& name) override {
+                                             const std::vector<std::string>& types, const std::string& name) override {
     TOdbcHandle stmt = Allocate(SQL_HANDLE_STMT, &FDbc);
     std::string typeList;
     for (const auto& t : types.empty() ? std::vector<std::string>{"TABLE", "VIEW"} : types)
@@ -1055,11 +1137,12 @@ public:
     return result;
   }
 
-private:
+ private:
   void SetAutoCommit(bool on) {
-    Check(SQLSetConnectAttr(FDbc.Get(), SQL_ATTR_AUTOCOMMIT,
-                            reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
-                            SQL_IS_UINTEGER),
+    Check(SQLSetConnectAttr(
+              FDbc.Get(), SQL_ATTR_AUTOCOMMIT,
+              reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+              SQL_IS_UINTEGER),
           FDbc, "Switching autocommit");
   }
 
@@ -1105,8 +1188,8 @@ private:
 
 std::string BraceIfNeeded(const std::string& value) {
   bool needs = value.find_first_of(";{}") != std::string::npos ||
-               (!value.empty() && (static_cast<unsigned char>(value.front()) <= 32 ||
-                                   static_cast<unsigned char>(value.back()) <= 32));
+               (!value.empty() &&
+                (static_cast<unsigned char>(value.front()) <= 32 || static_cast<unsigned char>(value.back()) <= 32));
   if (!needs) return value;
   return "{" + ReplaceAll(value, "}", "}}") + "}";
 }
@@ -1145,8 +1228,8 @@ std::vector<std::string> ListOdbcDriverNames() {
     SQLWCHAR description[512] = {};
     SQLWCHAR attributes[4096] = {};
     SQLSMALLINT descriptionLength = 0, attributesLength = 0;
-    SQLRETURN rc = SQLDriversW(env.Get(), direction, description, 512, &descriptionLength, attributes, 4096,
-                               &attributesLength);
+    SQLRETURN rc =
+        SQLDriversW(env.Get(), direction, description, 512, &descriptionLength, attributes, 4096, &attributesLength);
     if (!SQL_SUCCEEDED(rc)) break;
     names.push_back(
         FromWide(description, std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(descriptionLength, 0)), 511)));
