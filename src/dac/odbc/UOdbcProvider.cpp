@@ -552,6 +552,11 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
           cType = SQL_C_BINARY;
           put(p.TextValue().data(), p.TextValue().size());
           valueLength = p.TextValue().size();
+        } else if (IsAscii(p.TextValue())) {
+          // The same bytes in every code page: no conversion to UTF-16 and back.
+          cType = SQL_C_CHAR;
+          put(p.TextValue().data(), p.TextValue().size());
+          valueLength = p.TextValue().size();
         } else {
           std::string wide = Utf8ToUtf16Le(p.TextValue());
           cType = SQL_C_WCHAR;
