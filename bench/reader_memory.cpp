@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 #include "engine/UDataReader.h"

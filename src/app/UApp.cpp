@@ -13,7 +13,7 @@
 #include "app/ULogger.h"
 #include "app/USessionExecutorFactory.h"
 #include "base/UPaths.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "session/USessionManager.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/UFactories.h"
 
 #include "app/UConvertSettings.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/UDBLogon.h"
 #include "dialect/USqlCreator.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-// What a back end provides to the generic classes of UniDac.h.
+// What a back end provides to the generic classes of UDataAccess.h.
 
 #include <cstdint>
 #include <memory>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 namespace dac_detail {
 

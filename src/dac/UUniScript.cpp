@@ -2,7 +2,7 @@
 
 #include "dac/UDacImpl.h"
 #include "dac/USqlLexer.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 using namespace dac_detail;
 

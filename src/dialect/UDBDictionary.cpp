@@ -1,6 +1,6 @@
 #include "dialect/UDBDictionary.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 std::string TDBHelper::QuoteName(const std::string& name) { return name; }
 

@@ -1,6 +1,6 @@
 #include "dialect/UDBLogon.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 std::string ParamWithFallback(const TStringList& params, const std::string& key, const std::string& fallbackKey) {
   std::string value = Trim(params.Values(key));

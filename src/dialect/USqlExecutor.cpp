@@ -2,7 +2,7 @@
 
 #include "base/UCommandLine.h"
 #include "base/URegex.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 TUniSqlExecutor::TUniSqlExecutor() : Script(std::make_unique<TUniScript>()) {}
 

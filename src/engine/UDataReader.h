@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/UStrings.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 // The source end of a transfer: a forward cursor over rows. Every value crosses as
 // text (GetValue, empty for NULL) for the writer, previews and messages; beside the

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 class TSqlCreator;
 class TDateFormatParser;

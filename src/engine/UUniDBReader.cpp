@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/UDBDictionary.h"
 
 namespace {

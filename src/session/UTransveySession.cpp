@@ -2,7 +2,7 @@
 
 #include "app/UFactories.h"
 #include "base/UExceptions.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/UTableCreator.h"
 #include "session/UDBConvertOptions.h"

@@ -8,7 +8,7 @@
 #include "app/UFactories.h"
 #include "app/USessionExecutorFactory.h"
 #include "base/UExceptions.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/sqlite/USqliteDBDictionary.h"
 #include "dialect/sqlite/USqliteReader.h"
 #include "dialect/UDBLogon.h"

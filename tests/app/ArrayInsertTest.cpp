@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "base/UStrings.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "support/Db2Server.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"

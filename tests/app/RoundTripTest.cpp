@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "support/Db2Server.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "base/UStrings.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2DBLogon.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "support/Db2Server.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 #include <sqlite3.h>
 
 #include "base/UPaths.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -205,6 +205,8 @@ shared_buffers = 64MB
 jit = off
 lc_messages = 'C'
 datestyle = 'ISO, YMD'
+# DB2 timestamps carry no zone; UTC has no daylight-saving gaps for TIMESTAMP_FORMAT.
+timezone = 'UTC'
 log_line_prefix = '%m [%p] %q%u@%d '
 EOF
   # Only the superuser may use the socket; everyone else must show the password over TCP,

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 #include "support/Db2Server.h"

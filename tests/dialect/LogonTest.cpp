@@ -4,7 +4,7 @@
 
 #include "base/UCommandLine.h"
 #include "base/USettingsStore.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2DBLogon.h"
 #include "dialect/sqlite/USqliteDBLogon.h"
 #include "support/Db2Server.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/USqlExecutor.h"
 #include "support/TempDir.h"
 

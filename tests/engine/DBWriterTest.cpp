@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/UExceptions.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/USqlCreator.h"

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2ConvertObjectFactory.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/db2/UDB2ConvertObjectFactory.h"
 #include "dialect/db2/UDB2DBDictionary.h"

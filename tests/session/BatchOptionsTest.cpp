@@ -6,7 +6,7 @@
 #include "base/UCommandLine.h"
 #include "base/UPaths.h"
 #include "base/UTextFile.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2DBLogon.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteDBObjectFactory.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "engine/UDataReader.h"

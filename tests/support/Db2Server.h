@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 // Coordinates of the DB2 test server the CTest fixture started. A test that needs the
 // server fails when they are missing: a run without the server proves nothing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 // Field type of an ODBC result column from the SQL type the driver describes. Both
 // the standard codes and those IBM's DB2 driver uses for its own types are known:

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 // The field type of a SQLite column from its declared type, the single table all
 // SQLite result columns go through. The name is compared without regard to case and

@@ -1,7 +1,7 @@
 #include "dialect/db2/UDB2DBDictionary.h"
 
 #include "base/UExceptions.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 std::string TDB2DBHelper::QuoteName(const std::string& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/USettingsStore.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 const char* const DB2ListKey = "Software\\quillmark\\DB2List";
 

@@ -1,6 +1,6 @@
 #include "dialect/db2/UDB2DBObjectFactory.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/db2/UDB2DBDictionary.h"
 #include "dialect/db2/UDB2TableCreator.h"
 #include "dialect/db2/UDB2DBLogon.h"

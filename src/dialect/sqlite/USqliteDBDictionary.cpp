@@ -1,6 +1,6 @@
 #include "dialect/sqlite/USqliteDBDictionary.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 std::string TSqliteDBHelper::QuoteName(const std::string& name) { return "[" + ReplaceAll(name, "]", "]]") + "]"; }
 

@@ -1,7 +1,7 @@
 #include "dialect/sqlite/USqliteDBLogon.h"
 
 #include "base/UPaths.h"
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 const char* const SqliteEncryptionAlgorithms[7] = {"leTripleDES", "leBlowfish", "leAES128", "leAES192",
                                                    "leAES256",    "leCast128",  "leRC4"};

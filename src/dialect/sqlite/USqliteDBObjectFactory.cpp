@@ -1,6 +1,6 @@
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/sqlite/USqliteDBDictionary.h"
 #include "dialect/sqlite/USqliteTableCreator.h"
 #include "dialect/sqlite/USqliteDBLogon.h"

@@ -1,6 +1,6 @@
 #include "dialect/sqlite/USqliteReader.h"
 
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 #include "dialect/sqlite/USqliteDBDictionary.h"
 
 TSqliteReader::TSqliteReader() { InitDBHelper(); }

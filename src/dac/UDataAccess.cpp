@@ -1,4 +1,4 @@
-#include "dac/UniDac.h"
+#include "dac/UDataAccess.h"
 
 #include <algorithm>
 #include <charconv>
