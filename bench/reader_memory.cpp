@@ -6,14 +6,14 @@
 // Without a file, a table of `rows` rows (1,000,000 unless given) is built in a
 // temporary folder first. Run it under /usr/bin/time -v for the peak.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "dac/UniDac.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"

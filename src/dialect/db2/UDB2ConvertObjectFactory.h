@@ -4,7 +4,7 @@
 
 // The conversion objects of the DB2 side.
 class TDB2ConvertObjectFactory : public TConvertObjectFactory {
-public:
+ public:
   // A TDB2Reader bound to the factory's connection.
   std::unique_ptr<TDBReader> CreateReader() override;
   // No DB2 writer or SQL creator exists yet: both give nullptr.

@@ -4,7 +4,7 @@
 
 // The conversion objects of the SQLite side.
 class TSqliteConvertObjectFactory : public TConvertObjectFactory {
-public:
+ public:
   // A TSqliteReader bound to the factory's connection.
   std::unique_ptr<TDBReader> CreateReader() override;
   // No SQLite writer or SQL creator exists yet: both give nullptr.
