@@ -172,18 +172,12 @@ int TPartColumnDataReader::InnerIndex(int index) const {
 
 int TPartColumnDataReader::GetColumnCount() const { return FColumns->Count(); }
 std::string TPartColumnDataReader::GetValue(int index) const { return FReader->GetValue(InnerIndex(index)); }
-std::string TPartColumnDataReader::GetColumnName(int index) const {
-  return FReader->GetColumnName(InnerIndex(index));
-}
+std::string TPartColumnDataReader::GetColumnName(int index) const { return FReader->GetColumnName(InnerIndex(index)); }
 int TPartColumnDataReader::GetColumnFlag(int index) const { return FReader->GetColumnFlag(InnerIndex(index)); }
 bool TPartColumnDataReader::IsNull(int index) const { return FReader->IsNull(InnerIndex(index)); }
 std::string TPartColumnDataReader::GetBytes(int index) const { return FReader->GetBytes(InnerIndex(index)); }
-TFieldType TPartColumnDataReader::GetFieldType(int index) const {
-  return FReader->GetFieldType(InnerIndex(index));
-}
-TValueKind TPartColumnDataReader::GetValueKind(int index) const {
-  return FReader->GetValueKind(InnerIndex(index));
-}
+TFieldType TPartColumnDataReader::GetFieldType(int index) const { return FReader->GetFieldType(InnerIndex(index)); }
+TValueKind TPartColumnDataReader::GetValueKind(int index) const { return FReader->GetValueKind(InnerIndex(index)); }
 void TPartColumnDataReader::SaveBlobToFile(int index, const std::string& fileName) const {
   FReader->SaveBlobToFile(InnerIndex(index), fileName);
 }

@@ -12,7 +12,7 @@
 // stored, how it is held and the field type of its column. Indexes are 0-based column
 // indexes of this reader.
 class TDataReader {
-public:
+ public:
   // A record count that could not be established; rows are then read until HasData
   // is false.
   static constexpr int UnknownRecordCount = -1;
@@ -54,14 +54,14 @@ public:
   // How the current value is held; SQLite may hold text in an INTEGER or DATE column.
   virtual TValueKind GetValueKind(int index) const = 0;
 
-protected:
+ protected:
   int Tag = 0;
   int RowNumber = 0;
 };
 
 // A reader over one statement of one database.
 class TDBReader : public TDataReader {
-public:
+ public:
   int GetRowNumber() const override;
   void Close() override;
   int GetRecordCount() const override;
@@ -92,7 +92,7 @@ public:
   TStringList& ColumnNames() { return FColumnNames; }
   const TStringList& ColumnNames() const { return FColumnNames; }
 
-protected:
+ protected:
   int RecordCount = 0;
   std::string Sql;
   std::string SchemaName;
@@ -103,7 +103,7 @@ protected:
 
 // Forwards every operation to the reader it decorates, which it does not own.
 class TFilterDataReader : public TDataReader {
-public:
+ public:
   explicit TFilterDataReader(TDataReader* reader);
 
   void SetTag(int tag) override;
@@ -128,7 +128,7 @@ public:
 
   TDataReader* Reader() const { return FReader; }
 
-protected:
+ protected:
   TDataReader* FReader;
 };
 
@@ -137,7 +137,7 @@ protected:
 // reader's record count says. The position text stays the inner reader's, so a
 // message names the row of the source.
 class TPartRowDataReader : public TFilterDataReader {
-public:
+ public:
   // Raises "Index > Row Count" when the inner reader is open with a known, positive
   // record count smaller than firstRow.
   TPartRowDataReader(TDataReader* reader, int firstRow, int rowLimit);
@@ -156,7 +156,7 @@ public:
   int GetFirstRow() const { return FFirstRow; }
   int GetRowLimit() const { return FRowLimit; }
 
-private:
+ private:
   void CheckRowCount() const;
 
   int FFirstRow;
@@ -166,7 +166,7 @@ private:
 // Hands out only the selected columns of the inner reader, in list order. Entries are
 // the decimal texts of inner column indexes; the list is not owned.
 class TPartColumnDataReader : public TFilterDataReader {
-public:
+ public:
   TPartColumnDataReader(TDataReader* reader, const TStringList* columns);
 
   int GetColumnCount() const override;
@@ -185,6 +185,6 @@ public:
   // is no number and an index outside the list.
   int InnerIndex(int index) const;
 
-private:
+ private:
   const TStringList* FColumns;
 };

@@ -20,7 +20,9 @@ std::string DatePart(const TDateTimeParts& p) {
   return buffer;
 }
 
-std::string TimePart(const TDateTimeParts& p) { return TwoDigits(p.Hour) + ":" + TwoDigits(p.Minute) + ":" + TwoDigits(p.Second); }
+std::string TimePart(const TDateTimeParts& p) {
+  return TwoDigits(p.Hour) + ":" + TwoDigits(p.Minute) + ":" + TwoDigits(p.Second);
+}
 
 // The fraction of a second (nanoseconds) as its decimal digits without trailing zeros;
 // "0" for none when keepZero is set, else empty.

@@ -32,7 +32,7 @@ std::string FieldValueText(const TUniField& field);
 // so a multi-statement text leaves its last result set in the query, and the cursor is
 // forward-only with a fixed number of rows per round trip.
 class TUniDBReader : public TDBReader {
-public:
+ public:
   TUniDBReader();
   ~TUniDBReader() override;
 
@@ -70,7 +70,7 @@ public:
   // Whether the query may count its rows itself ("QueryRecCount").
   bool GetQueryRecCount() const { return FQueryRecCount; }
 
-protected:
+ protected:
   // Each dialect reader calls this from its constructor, where CreateDBHelper is its
   // own.
   void InitDBHelper();
@@ -79,7 +79,7 @@ protected:
   // fails or yields no row.
   int CountWith(const std::string& countSql) const;
 
-private:
+ private:
   std::unique_ptr<TUniQuery> NewQuery() const;
   const TUniField& Field(int index) const;
 

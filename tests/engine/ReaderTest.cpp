@@ -21,7 +21,7 @@ namespace {
 
 // A SQLite file with the SQLite convert-object factory bound to its connection.
 class SqliteSource : public SqliteFile {
-public:
+ public:
   SqliteSource() { Convert.SetConnection(Factory.Connection()); }
 
   std::unique_ptr<TSqliteReader> TableReader(const std::string& table) {
@@ -90,8 +90,7 @@ TEST(SqliteReaderValues, EachFieldTypeGivesItsText) {
       {"NUMERIC(10,2)", "1.98", "1.98", FT::ftBCD, VK::Float, "1.98"},
       {"NUMERIC(10,2)", "5", "5", FT::ftBCD, VK::Integer, "5"},
       // Beyond the 15 digits of a double, not through one.
-      {"DECIMAL(30,10)", "'123456789012345678'", "123456789012345678", FT::ftFMTBcd, VK::Integer,
-       "123456789012345678"},
+      {"DECIMAL(30,10)", "'123456789012345678'", "123456789012345678", FT::ftFMTBcd, VK::Integer, "123456789012345678"},
       {"NUMERIC(20,2)", "'0.30'", "0.3", FT::ftFMTBcd, VK::Float, "0.3"},
       {"VARCHAR(20)", "'Ullevålsveien'", "Ullevålsveien", FT::ftString, VK::Text, "Ullevålsveien"},
       {"NVARCHAR(20)", "'日本語'", "日本語", FT::ftWideString, VK::Text, "日本語"},
@@ -324,7 +323,7 @@ TEST(SqliteReader, ADeclareBlockGetsAScrollableCursor) {
 
 // A reader whose query may not count itself, as on a server that cannot.
 class NoQueryCountReader : public TSqliteReader {
-public:
+ public:
   NoQueryCountReader() { SetQueryRecCount(false); }
 };
 
@@ -400,6 +399,17 @@ TEST(SqliteReader, ATransactionOfTheConnectionIsLeftAlone) {
   EXPECT_EQ(reader->GetRecordCount(), 2);
 }
 
+TEST(SqliteReader, AReaderFreedWhileOpenEndsItsReadTransaction) {
+  SqliteSource db;
+  db.NumberedTable("t", 3);
+  auto reader = db.TableReader("t");
+  reader->Open();
+  EXPECT_TRUE(db.Factory.Connection()->InTransaction());
+  reader.reset();
+  EXPECT_FALSE(db.Factory.Connection()->InTransaction());
+  db.Exec("insert into t values (4, 'r4')");  // the file is writable again
+}
+
 TEST(SqliteReader, ReadersOfTheFactoryFetch50RowsAndAreBound) {
   SqliteSource db;
   auto reader = db.Convert.CreateDataReader();
@@ -429,7 +439,7 @@ TEST(SqliteReader, LobAndClobColumns) {
 // Chinook
 
 class ChinookReader : public ::testing::Test {
-protected:
+ protected:
   ChinookReader() {
     std::filesystem::copy_file(FERROVAN_SOURCE_DIR "/tests/fixtures/chinook/Chinook_Sqlite.sqlite",
                                Dir.Path() + "/Chinook.sqlite");
@@ -455,9 +465,8 @@ TEST_F(ChinookReader, InvoicesReadAsStored) {
   EXPECT_EQ(reader->GetFieldNames()->CommaText(),
             "InvoiceId,CustomerId,InvoiceDate,BillingAddress,BillingCity,BillingState,BillingCountry,"
             "BillingPostalCode,Total");
-  const std::vector<std::string> first = {"1",       "2",     "2021-01-01 00:00:00", "Theodor-Heuss-Straße 34",
-                                          "Stuttgart", "",   "Germany",             "70174",
-                                          "1.98"};
+  const std::vector<std::string> first = {
+      "1", "2", "2021-01-01 00:00:00", "Theodor-Heuss-Straße 34", "Stuttgart", "", "Germany", "70174", "1.98"};
   for (int i = 0; i < reader->GetColumnCount(); ++i) EXPECT_EQ(reader->GetValue(i), first[static_cast<size_t>(i)]);
   EXPECT_TRUE(reader->IsNull(5));
   EXPECT_FALSE(reader->IsNull(4));
@@ -649,7 +658,7 @@ TEST(FilterDataReader, ForwardsEverything) {
 // DB2
 
 class Db2Reader : public ::testing::Test {
-protected:
+ protected:
   Db2Reader() { Convert.SetConnection(Db.Factory.Connection()); }
   std::unique_ptr<TDB2Reader> NewReader() {
     auto base = Convert.CreateDataReader();

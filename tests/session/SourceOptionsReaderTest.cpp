@@ -15,8 +15,9 @@ namespace {
 // Source options reading one table of a SQLite file, the reader made by the SQLite
 // convert-object factory.
 class TTableOnlySourceOptions : public TSourceOptions {
-public:
-  TTableOnlySourceOptions(TConvertObjectFactory* factory, std::string table) : Factory(factory), Table(std::move(table)) {
+ public:
+  TTableOnlySourceOptions(TConvertObjectFactory* factory, std::string table)
+      : Factory(factory), Table(std::move(table)) {
     CreateReader();
   }
   void CreateReader() override { Reader = Factory->CreateDataReader(); }
@@ -32,7 +33,7 @@ public:
 };
 
 class SourceOptionsReader : public ::testing::Test {
-protected:
+ protected:
   SourceOptionsReader() {
     Convert.SetConnection(File.Factory.Connection());
     File.Exec("create table t (id integer, name varchar(10), note text)");

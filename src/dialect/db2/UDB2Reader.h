@@ -9,7 +9,7 @@ class TDB2RecordCounter;
 // Reads a DB2 table or query. Version 6 servers cannot count a result for the query,
 // so the reader counts with a statement of its own there.
 class TDB2Reader : public TUniDBReader {
-public:
+ public:
   TDB2Reader();
   ~TDB2Reader() override;
 
@@ -26,7 +26,7 @@ public:
   TDB2RecordCounter& RecordCounter() const { return *FRecordCounter; }
   bool IsVersion6() const { return FVersion6; }
 
-private:
+ private:
   void TestServer();
 
   std::unique_ptr<TDB2RecordCounter> FRecordCounter;

@@ -7,6 +7,7 @@ TSqliteReader::TSqliteReader() { InitDBHelper(); }
 
 TSqliteReader::~TSqliteReader() {
   try {
+    if (Query()) Query()->Close();
     EndReadTransaction(false);
   } catch (...) {
   }

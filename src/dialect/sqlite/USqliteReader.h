@@ -8,7 +8,7 @@
 // transaction, so rows another process adds to a live file while the reader is open
 // can neither be counted without being handed out nor handed out beyond the count.
 class TSqliteReader : public TUniDBReader {
-public:
+ public:
   TSqliteReader();
   ~TSqliteReader() override;
 
@@ -18,7 +18,7 @@ public:
   // Closes, then ends the read transaction Open began.
   void Close() override;
 
-private:
+ private:
   void EndReadTransaction(bool commit);
 
   bool FOwnsTransaction = false;
