@@ -1,17 +1,5 @@
 #!/usr/bin/env bash
-# Installs the packages of scripts/bench-packages.txt (the comparison tools of bench/run);
-# apt runs only when one is missing, so a second run costs nothing.
+# Installs the packages of scripts/bench-packages.txt (the comparison tools of bench/run).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t packages < <(grep -v '^\s*#' "$here/bench-packages.txt" | grep -v '^\s*$')
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$here/install-package-list.sh" "$here/bench-packages.txt"

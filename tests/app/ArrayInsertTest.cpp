@@ -10,6 +10,7 @@
 #include "base/UStrings.h"
 #include "dac/UDataAccess.h"
 #include "support/Db2Server.h"
+#include "support/DbRows.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"
 
@@ -54,38 +55,12 @@ class ArrayInsert : public ::testing::Test {
   void TearDown() override { unsetenv("FERROVAN_ROW_BY_ROW"); }
 
   void SourceSql(const std::string& file, const std::string& script) {
-    std::ofstream(file) << "";
-    TUniConnection c;
-    c.ProviderName = "Sqlite";
-    c.Database = file;
-    c.Connect();
-    TUniScript s(&c);
-    s.SQL = script;
-    s.Execute();
+    std::ofstream(file) << "";  // each case starts from an empty source
+    RunSqliteScript(file, script);
   }
-  void DestSql(const std::string& script) {
-    TUniScript s(&Dest);
-    s.SQL = script;
-    s.Execute();
-  }
-  std::vector<std::string> DestRows(const std::string& sql) {
-    TUniQuery q(&Dest);
-    q.SQL = sql;
-    q.Open();
-    std::vector<std::string> rows;
-    for (; !q.Eof(); q.Next()) {
-      std::string row;
-      for (int i = 0; i < q.FieldCount(); ++i)
-        row += (i ? "|" : "") + (q.Fields(i).IsNull() ? std::string("<null>") : q.Fields(i).AsString());
-      rows.push_back(row);
-    }
-    return rows;
-  }
-  std::string LogonKeys(const std::string& source) const {
-    const Db2Server& s = Db2Server::Get();
-    return "\"sqlite_database=" + source + "\" db2_username=" + s.User + " \"db2_password=" + s.Password +
-           "\" db2_server=" + s.Database + " db2_protocol=TCPIP db2_hostname=" + s.Host + " db2_port=" + s.Port;
-  }
+  void DestSql(const std::string& script) { RunScript(Dest, script); }
+  std::vector<std::string> DestRows(const std::string& sql) { return QueryRows(Dest, sql); }
+  std::string LogonKeys(const std::string& source) const { return Db2Server::Get().LogonKeys(source); }
 
   // A destination table made afresh, with a trigger that counts every row written it sees
   // in a sequence, which a rollback does not take back.

@@ -63,12 +63,9 @@ TEST(RoundTrip, EveryValueArrivesAsItWas) {
          "SourceTable=awkward\r\nDestSchema=DB2INST1\r\nDestTable=RT_AWKWARD\r\nLoadType=0\r\n"
          "Fields=ID;INTEGER;;|BIG;BIGINT;;|R;DOUBLE;;|D;DECIMAL;;|T;VARCHAR;;|B;BLOB;;|DT;DATE;YYYY-MM-DD;"
          "|TS;TIMESTAMP;;|NOTE;CLOB;;\r\nErrorsToAllow=0\r\nLogFile=\r\n";
-  const Db2Server& s = Db2Server::Get();
   std::string log = dir.Path() + "/run.log";
   auto r =
-      RunFerrovan(dir, "\"sqlite_database=" + source + "\" db2_username=" + s.User + " \"db2_password=" + s.Password +
-                           "\" db2_server=" + s.Database + " db2_protocol=TCPIP db2_hostname=" + s.Host +
-                           " db2_port=" + s.Port + " \"session=" + session + "\" \"logfile=" + log + "\"");
+      RunFerrovan(dir, Db2Server::Get().LogonKeys(source) + " \"session=" + session + "\" \"logfile=" + log + "\"");
   std::string logText;
   for (const auto& t : LogTexts(log)) logText += t + "\n";
   ASSERT_EQ(r.ExitCode, 0) << logText;

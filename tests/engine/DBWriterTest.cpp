@@ -13,6 +13,7 @@
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
+#include "support/DbRows.h"
 
 namespace {
 
@@ -81,19 +82,7 @@ class Db2Writer : public ::testing::Test {
   }
   int SeenCount(const std::string& table) { return std::stoi(Seen("select count(*) from " + table)); }
   // Every row of sql, each value as text, "<null>" for NULL, values joined by "|".
-  std::vector<std::string> SeenRows(const std::string& sql) {
-    TUniQuery q(&Observer);
-    q.SQL = sql;
-    q.Open();
-    std::vector<std::string> rows;
-    for (; !q.Eof(); q.Next()) {
-      std::string row;
-      for (int i = 0; i < q.FieldCount(); ++i)
-        row += (i ? "|" : "") + (q.Fields(i).IsNull() ? std::string("<null>") : q.Fields(i).AsString());
-      rows.push_back(row);
-    }
-    return rows;
-  }
+  std::vector<std::string> SeenRows(const std::string& sql) { return QueryRows(Observer, sql); }
 
   Db2Database Db;
   TUniConnection Observer;

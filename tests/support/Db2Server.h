@@ -36,6 +36,12 @@ struct Db2Server {
     return "Driver=IBM DB2 ODBC DRIVER;Database=" + Database + ";Protocol=Standard;Hostname=;Port=";
   }
 
+  // The command-line logon keys of a run from sqliteFile into this server (TCP/IP form).
+  std::string LogonKeys(const std::string& sqliteFile) const {
+    return "\"sqlite_database=" + sqliteFile + "\" db2_username=" + User + " \"db2_password=" + Password +
+           "\" db2_server=" + Database + " db2_protocol=TCPIP db2_hostname=" + Host + " db2_port=" + Port;
+  }
+
   // A DB2 connection, not yet connected.
   void Configure(TUniConnection& connection, bool standard = false) const {
     connection.ProviderName = "DB2";
