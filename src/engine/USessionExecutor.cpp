@@ -23,19 +23,6 @@ void LogErrorWithTrace(const std::string& text, const Exception& e) {
   AppLogError(e.StackTrace);
 }
 
-bool IsBinaryType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -152,7 +139,7 @@ void TDataConverter::Start() {
   Stopped = false;
   FLimitExceeded = false;
   LoggedExceptions = 0;
-  EndFailed = false;
+  FatalError = false;
   SettledStop = false;
   StoppedAtRow = 0;
   PendingCount = 0;
@@ -165,7 +152,9 @@ void TDataConverter::Start() {
     Deferring = !RowByRowRequested() && Writer->StartDeferring();
     Reader->GoToRow(1);
   } catch (const std::exception& raised) {
-    // Every row then fails at the writer and counts against the error limit.
+    // Every row then fails at the writer and counts against the error limit; with no
+    // rows at all the item still failed.
+    FatalError = true;
     ReportFatal(AsException(raised));
   }
 }
@@ -176,7 +165,7 @@ void TDataConverter::Finish() {
     Writing = false;
     Writer->EndWrite();
   } catch (const std::exception& raised) {
-    EndFailed = true;
+    FatalError = true;
     ReportFatal(AsException(raised));
     return;
   }
@@ -222,7 +211,7 @@ void TDataConverter::ReadValue(int index, TFieldValue& value) {
   value.IsNull = Reader->IsNull(index);
   value.SourceType = Reader->GetFieldType(index);
   value.Text = Reader->GetValue(index);
-  if (!value.IsNull && IsBinaryType(value.SourceType))
+  if (!value.IsNull && value.HasBytes())
     value.Bytes = Reader->GetBytes(index);
   else
     value.Bytes.clear();
@@ -422,11 +411,11 @@ void TConvertSessionExecutor::Convert() {
       FConverter->Execute();
       const TConvertStatus& status = FConverter->Status();
       FTotalRecords += status.ConvertedRows;
-      if (FConverter->WasStopped() || FConverter->LimitExceeded() || FConverter->EndFailedInLastItem())
+      if (FConverter->WasStopped() || FConverter->LimitExceeded() || FConverter->FatalErrorInLastItem())
         ResultCode = 3;
       else if (status.ErrorRows > 0 && ResultCode == 0)
         ResultCode = 4;
-      ReportItem(i, !FConverter->EndFailedInLastItem());
+      ReportItem(i, !FConverter->FatalErrorInLastItem());
     } catch (const std::exception& raised) {
       Exception e = AsException(raised);
       ResultCode = 3;

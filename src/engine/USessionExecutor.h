@@ -111,14 +111,15 @@ class TDataConverter : public TIterativeConverter {
   // written is committed and no transaction stays open.
   void EndWriteAfterFailure();
   void AbortItem() override { EndWriteAfterFailure(); }
-  // True when the writer could not end the last item (its last rows may be lost).
-  bool EndFailedInLastItem() const { return EndFailed; }
+  // True when the writer could not begin or end the last item: it failed, whatever
+  // its rows say (a table that was never written or whose last rows may be lost).
+  bool FatalErrorInLastItem() const { return FatalError; }
   // Rows an item that failed had written and committed before its failure.
   int RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
   // Forgets what the previous item left, before an item's first stage.
   void BeginItem() {
     WrittenBeforeFailure = 0;
-    EndFailed = false;
+    FatalError = false;
   }
 
  private:
@@ -142,7 +143,7 @@ class TDataConverter : public TIterativeConverter {
   TDataWriter* Writer = nullptr;
   int ColumnCount = 0;
   bool Writing = false;
-  bool EndFailed = false;
+  bool FatalError = false;
   int WrittenBeforeFailure = 0;
   std::vector<TFieldValue> Values;  // reused for every row
   bool Deferring = false;

@@ -12,6 +12,7 @@
 #include "dialect/sqlite/USqliteDBObjectFactory.h"
 #include "session/UBatchOptions.h"
 #include "support/Db2Server.h"
+#include "support/DbRows.h"
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"
 
@@ -33,33 +34,9 @@ class SessionRun : public ::testing::Test {
     Dest.Connect();
   }
 
-  void SourceSql(const std::string& script) {
-    TUniConnection c;
-    c.ProviderName = "Sqlite";
-    c.Database = Source;
-    c.Connect();
-    TUniScript s(&c);
-    s.SQL = script;
-    s.Execute();
-  }
-  void DestSql(const std::string& script) {
-    TUniScript s(&Dest);
-    s.SQL = script;
-    s.Execute();
-  }
-  std::vector<std::string> DestRows(const std::string& sql) {
-    TUniQuery q(&Dest);
-    q.SQL = sql;
-    q.Open();
-    std::vector<std::string> rows;
-    for (; !q.Eof(); q.Next()) {
-      std::string row;
-      for (int i = 0; i < q.FieldCount(); ++i)
-        row += (i ? "|" : "") + (q.Fields(i).IsNull() ? std::string("<null>") : q.Fields(i).AsString());
-      rows.push_back(row);
-    }
-    return rows;
-  }
+  void SourceSql(const std::string& script) { RunSqliteScript(Source, script); }
+  void DestSql(const std::string& script) { RunScript(Dest, script); }
+  std::vector<std::string> DestRows(const std::string& sql) { return QueryRows(Dest, sql); }
   std::string WriteSession(const std::string& name, const std::vector<std::string>& lines) {
     std::string path = Dir.Path() + "/" + name;
     std::ofstream out(path, std::ios::binary);
@@ -67,11 +44,7 @@ class SessionRun : public ::testing::Test {
     for (const auto& l : lines) out << l << "\r\n";
     return path;
   }
-  std::string LogonKeys() const {
-    const Db2Server& s = Db2Server::Get();
-    return "\"sqlite_database=" + Source + "\" db2_username=" + s.User + " \"db2_password=" + s.Password +
-           "\" db2_server=" + s.Database + " db2_protocol=TCPIP db2_hostname=" + s.Host + " db2_port=" + s.Port;
-  }
+  std::string LogonKeys() const { return Db2Server::Get().LogonKeys(Source); }
   TProcessResult Run(const std::string& sessionFile) {
     return RunFerrovan(Dir, LogonKeys() + " \"session=" + sessionFile + "\" \"logfile=" + Log + "\"");
   }
@@ -302,6 +275,15 @@ TEST_F(SessionRun, WorkspaceRunsEveryLineAndReportsTheEmptyOne) {
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "session file:  not exists."), 1) << Joined(texts);
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "End Convert"), 3) << Joined(texts);
   EXPECT_EQ(DestRows("select count(*) from \"SR_WS\""), std::vector<std::string>{"3"});
+}
+
+// A writer that cannot begin (here: no such destination table) fails the item even
+// when no row is there to fail at it.
+TEST_F(SessionRun, AWriterThatCannotBeginFailsTheRunEvenWithoutRows) {
+  SourceSql("create table nothing_t (Num integer);");
+  DestSql("drop table if exists \"SR_NOWHERE\"");
+  auto r = Run(WriteSession("n.uld", TableSession("nothing_t", "SR_NOWHERE", "0", "NUM;INTEGER;;", "50")));
+  EXPECT_EQ(r.ExitCode, 3) << Joined(Texts());
 }
 
 TEST_F(SessionRun, MalformedFieldsEndTheProcessWithItsMessage) {
