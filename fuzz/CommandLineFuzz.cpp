@@ -27,8 +27,8 @@ TStringList SplitParams(const std::string& line) {
 void ReadKeys(const TStringList& params) {
   TCmdLineProcessor processor;
   processor.Params.AddStrings(params);
-  for (const char* key : {"logfile", "workspace", "session", "source_sql", "dest_sql", "sql", "source_db_type",
-                          "dest_db_type"})
+  for (const char* key :
+       {"logfile", "workspace", "session", "source_sql", "dest_sql", "sql", "source_db_type", "dest_db_type"})
     processor.ParamValue(key);
 }
 
