@@ -3,11 +3,12 @@
 // loading the same file.
 //
 // Legitimate outcomes besides success: the project's own exceptions (class Exception
-// and its subclasses) raised by a session load, which refuse an invalid file with a
-// message; EConvertError from a file marked UTF-16 whose bytes are not UTF-16, or a write
-// of text that is not UTF-8 into such a file; EIniFileException from a write of a name
-// the ini format cannot hold. Anything else escaping (std:: exceptions), a sanitizer
-// report, a hang and a value that does not read back as written are faults.
+// and its subclasses) raised by a session load or by reading its items, which refuse an
+// invalid file with a message; EConvertError from a file marked UTF-16 whose bytes are
+// not UTF-16, or a write of text that is not UTF-8 into such a file; EIniFileException
+// from a write of a name the ini format cannot hold. Anything else escaping (std::
+// exceptions), a sanitizer report, a hang and a value that does not read back as written
+// are faults.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -119,17 +120,18 @@ void LoadSession(const std::string& fileName, TConvertObjectFactory* source, TCo
   session.MruList->RegistryKey.clear();
   try {
     session.LoadFromFile(fileName);
+    session.GetDescription();
+    session.GetCaption();
+    // A selection flag that is no boolean text loads, and raises when the pairs are
+    // counted: the run then ends with that message.
+    for (int i = 0; i < session.GetItemCount(); ++i) {
+      session.GetItemSourceName(i);
+      session.GetItemDestName(i);
+      session.IsItemSkipped(i);
+    }
+    session.GetSelectedItemCount();
   } catch (const Exception&) {
-    return;
   }
-  session.GetDescription();
-  session.GetCaption();
-  for (int i = 0; i < session.GetItemCount(); ++i) {
-    session.GetItemSourceName(i);
-    session.GetItemDestName(i);
-    session.IsItemSkipped(i);
-  }
-  session.GetSelectedItemCount();
 }
 
 }  // namespace

@@ -64,11 +64,6 @@ void TTransveyTableMapOptions::LoadFromFile(const std::string& fileName, const s
     for (const std::string& piece : pieces.Strings()) {
       SplitString(piece, ';', parts);
       std::string destName = Part(parts, 2);
-      // The flag is read again for every run; a damaged one must stop the load here, not
-      // the run halfway through its items.
-      bool selected = false;
-      if (!TryStrToBool(parts[0], selected))
-        throw Exception("Invalid TableMaps value \"" + piece + "\": a pair begins with -1 (selected) or 0");
       Selected.Add(parts[0]);
       SourceNames.Add(parts[1]);
       DestNames.Add(destName);
