@@ -1,5 +1,7 @@
 #include "dialect/UDBLogon.h"
 
+#include <algorithm>
+
 #include "dac/UDataAccess.h"
 
 std::string ParamWithFallback(const TStringList& params, const std::string& key, const std::string& fallbackKey) {
@@ -8,7 +10,11 @@ std::string ParamWithFallback(const TStringList& params, const std::string& key,
 }
 
 std::string QuoteCmdLineValue(const std::string& value) {
-  if (value.find_first_of(" \"") == std::string::npos) return value;
+  // Every character the splitter takes for a blank (tabs, line breaks and the other
+  // control characters too) needs the quotes, or the value comes back in pieces.
+  bool plain =
+      std::none_of(value.begin(), value.end(), [](char c) { return c == '"' || static_cast<unsigned char>(c) <= 32; });
+  if (plain) return value;
   return "\"" + ReplaceAll(value, "\"", "\"\"") + "\"";
 }
 

@@ -55,12 +55,21 @@ void TDefinedValuesParser::ParseDefines() {
 void TDefinedValuesParser::ApplyDefines() {
   if (Defines.Empty()) return;
   static const TRegex reference(R"(&&([\d|\w]+))");
-  std::string original = Lines->Text();
-  std::string text = original;
+  const std::string original = Lines->Text();
+  // One pass over the text as written: a value goes in as it stands and is never searched
+  // for references again, so a value that refers to itself cannot make the text grow
+  // without end.
+  std::string text;
+  size_t copied = 0;
   for (const auto& match : reference.FindAll(original)) {
     const std::string& name = match.Groups[1];
-    if (Defines.IndexOfName(name) >= 0) text = ReplaceAll(text, "&&" + name, Defines.Values(name));
+    if (Defines.IndexOfName(name) < 0) continue;
+    text.append(original, copied, match.Position - copied);
+    text += Defines.Values(name);
+    copied = match.Position + match.Groups[0].size();
   }
+  if (copied == 0) return;
+  text.append(original, copied);
   if (text != original) Lines->SetText(text);
 }
 

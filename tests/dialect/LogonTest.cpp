@@ -112,6 +112,40 @@ TEST(LogonOption, CommandLineTextReadsBackWhole) {
   EXPECT_EQ(db2Back.Hostname, db2.Hostname);
 }
 
+// Values holding characters the splitter takes for blanks once came back in pieces:
+// only a blank or a double quote made a value quoted.
+TEST(LogonOption, ControlCharactersInValuesReadBackWhole) {
+  const std::string values[] = {"pa\tss", "line\nbreak", "carriage\rreturn", std::string("nul\0byte", 8), "\x01\x1f"};
+  for (const std::string& value : values) {
+    SCOPED_TRACE(value);
+    TDB2DBLogonOption db2;
+    db2.Password = "x" + value + "y";
+    db2.Hostname = "h" + value + "h";
+    TSqliteDBLogonOption sqlite;
+    sqlite.Database = "/d" + value + ".db";
+    TStringList params;
+    for (const auto& word : SplitCommandLine(sqlite.GetCmdLine() + db2.GetCmdLine())) params.Add(word);
+    TDB2DBLogonOption db2Back;
+    db2Back.LoadFromParams(params);
+    EXPECT_EQ(db2Back.Password, db2.Password);
+    EXPECT_EQ(db2Back.Hostname, db2.Hostname);
+    TSqliteDBLogonOption sqliteBack;
+    sqliteBack.LoadFromParams(params);
+    EXPECT_EQ(sqliteBack.Database, sqlite.Database);
+  }
+
+  // Found by fuzzing: one argument as the shell hands it over, with a NUL byte inside.
+  TDB2DBLogonOption fromShell;
+  const std::string hostname = std::string("b") + '\0' + "0";
+  fromShell.LoadFromParams(Params({UnquoteArgument("hostname=" + hostname)}));
+  EXPECT_EQ(fromShell.Hostname, hostname);
+  TStringList written;
+  for (const auto& word : SplitCommandLine(fromShell.GetCmdLine())) written.Add(word);
+  TDB2DBLogonOption back;
+  back.LoadFromParams(written);
+  EXPECT_EQ(back.Hostname, fromShell.Hostname);
+}
+
 TEST(LogonOption, ConnectionRoundTrip) {
   TDB2DBLogonOption option;
   option.LoadFromParams(Params({"db2_username=u", "db2_password=p", "db2_server=SAMPLE", "db2_protocol=TCPIP",

@@ -23,6 +23,10 @@ TEST(DefinedValues, DefinitionsAndReferences) {
       {{"-- DEFINE name=\"Ann Lee\" n=1 n=2", "where name = '&&name' and n = &&n and m = &&missing"},
        "name=Ann Lee,n=1,n=2",
        "-- DEFINE name=\"Ann Lee\" n=1 n=2\r\nwhere name = 'Ann Lee' and n = 1 and m = &&missing\r\n"},
+      // A longer name is another reference, even when a shorter one is defined.
+      {{"DEFINE a=1", "select &&ab, &&a"}, "a=1", "DEFINE a=1\r\nselect &&ab, 1\r\n"},
+      // Each reference is replaced once; a value is not searched for references again.
+      {{"DEFINE a=&&a&&a", "select &&a"}, "a=&&a&&a", "DEFINE a=&&a&&a&&a&&a\r\nselect &&a&&a\r\n"},
   };
   for (const auto& c : cases) {
     TStringList lines;
@@ -33,6 +37,22 @@ TEST(DefinedValues, DefinitionsAndReferences) {
     parser.ApplyDefines();
     EXPECT_EQ(lines.Text(), c.result);
   }
+}
+
+// Found by fuzzing: values referring to themselves once doubled the text for every
+// reference, so this script never finished.
+TEST(DefinedValues, SelfReferringValuesEndQuickly) {
+  const std::string script(
+      "DEFINE I\"=\"\x06@`\x00\x00\x0b x=\"\x07\x00\x00\x00&&&&x=&&x&&&&&&x=&&x&&x=&`\x00\x00\x0b x=&`\x00\x00\x0b "
+      "x=0;\n-;&&&&x=&&x&&x=&x=&&x&&x=&x=\"x!\x0b\" t &&z;",
+      108);
+  TStringList lines;
+  lines.SetText(script);
+  TDefinedValuesParser parser(&lines);
+  parser.ParseDefines();
+  parser.ApplyDefines();
+  // Each reference replaced once, by a value no longer than the script itself.
+  EXPECT_LE(lines.Text().size(), script.size() * script.size());
 }
 
 TEST(DefinedValues, AskValueGoesThroughTheFrontEnd) {

@@ -1,0 +1,3 @@
+select 1;
+
+;  ;select 2

@@ -1,0 +1,1 @@
+insert into t values('a;b');select "x;y" from t

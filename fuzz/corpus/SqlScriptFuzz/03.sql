@@ -1,0 +1,2 @@
+select 1 -- comment; not a delimiter
+;select 2

@@ -1,0 +1,1 @@
+select /* ; */ 1; /* only a comment */ ; -- trailing

@@ -1,0 +1,2 @@
+define a=1
+select &&a

@@ -1,0 +1,2 @@
+DEFINE a=5
+select &&A, &&a

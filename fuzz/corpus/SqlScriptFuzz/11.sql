@@ -1,0 +1,3 @@
+DEFINE x="" y=&&x
+select &&y;
+/* DEFINE z=1 */ select &&z;
