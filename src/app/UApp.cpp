@@ -154,7 +154,18 @@ bool TDBApp::ProcessCommandLine() {
   auto factory = CreateSessionExecutorFactory();
   processor->SetExecutorFactory(factory.get());
   if (!Parameters.Empty()) processor->PendingWarnings = std::exchange(StartupWarnings, {});
-  bool result = processor->Execute(Parameters);
+  bool result = false;
+  try {
+    result = processor->Execute(Parameters);
+  } catch (const std::exception& e) {
+    // The process entry puts the message on the console; the log gets it as well,
+    // unless the log itself is what failed.
+    try {
+      processor->Logger->Log(ExceptionMessage(e));
+    } catch (const std::exception&) {
+    }
+    throw;
+  }
   ExitCode = processor->ExitCode;
   if (!result && !Parameters.Empty() && !CanRunGUI())
     processor->Report("Logon failed and no front end can open: the run ends.");

@@ -184,6 +184,20 @@ TEST_F(UnattendedDb2, UnknownKeysAreNamedAndARunWithoutActionFails) {
   }
 }
 
+// An error that ends the run early (here a session file whose field list cannot be
+// parsed) is on the console and in the log alike.
+TEST_F(UnattendedDb2, AnErrorThatEndsTheRunIsAlsoLogged) {
+  std::string session = Dir.Path() + "/bad.uld";
+  WriteFileBytes(session, "[Load]\r\nSourceTable=nums\r\nDestTable=UR_BAD\r\nFields=ID;INTEGER\r\n");
+  auto r = RunFerrovan(Dir, LogonKeys() + " \"session=" + session + "\" \"logfile=" + Log + "\"");
+  EXPECT_NE(r.ExitCode, 0);
+  const std::string message = "TTableDestOptions.LoadFromFile, Parse Fields Error.";
+  EXPECT_NE(r.Err.find(message), std::string::npos) << r.Err;
+  auto texts = LogTexts(Log);
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(message) == 0; }))
+      << Joined(texts);
+}
+
 // The password stays out of the process list: the environment gives it.
 TEST_F(UnattendedDb2, PasswordFromTheEnvironment) {
   NumbersTable("UR_ENV", {"1"});
