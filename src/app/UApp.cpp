@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 #include "app/UCmdLineProcessor.h"
 #include "app/UConvertSettings.h"
@@ -55,8 +56,18 @@ TApp::~TApp() {
 
 void TApp::InitializeApp() {
   AppName = ExecutableAppName();
-  ExceptionLogger = std::make_unique<TFileLogger>(GetAppDataDir(AppName) + "exception.log");
+  // A service account's home may not be writable: the job still runs, without an
+  // exception log.
+  std::string exceptionLog;
+  try {
+    exceptionLog = GetAppDataDir(AppName) + "exception.log";
+  } catch (const std::exception& e) {
+    StartupWarnings.push_back(ExceptionMessage(e) + ": no exception log is kept.");
+  }
+  ExceptionLogger = std::make_unique<TFileLogger>(exceptionLog);
   AppSettings = std::make_unique<TAppSettings>();
+  for (auto& w : AppSettings->Warnings) StartupWarnings.push_back(std::move(w));
+  AppSettings->Warnings.clear();
   MemoryLogger = std::make_unique<TMemoryLogger>();
 }
 
@@ -78,6 +89,8 @@ bool TApp::CanRunGUI() const {
 
 int TApp::Run() {
   if (ProcessCommandLine()) return ExitCode;
+  // A run with parameters has reported them; without, nobody has yet.
+  for (const auto& warning : std::exchange(StartupWarnings, {})) WriteConsoleLine(ConsoleLineText(warning));
   if (!CanRunGUI()) {
     // Without a front end to fall back on (a build without one, or no display as
     // under cron) the run ends here instead of waiting for a window nobody sees.
@@ -140,10 +153,22 @@ bool TDBApp::ProcessCommandLine() {
   auto processor = CreateCmdLineProcessor();
   auto factory = CreateSessionExecutorFactory();
   processor->SetExecutorFactory(factory.get());
-  bool result = processor->Execute(Parameters);
+  if (!Parameters.Empty()) processor->PendingWarnings = std::exchange(StartupWarnings, {});
+  bool result = false;
+  try {
+    result = processor->Execute(Parameters);
+  } catch (const std::exception& e) {
+    // The process entry puts the message on the console; the log gets it as well,
+    // unless the log itself is what failed.
+    try {
+      processor->Logger->Log(ExceptionMessage(e));
+    } catch (const std::exception&) {
+    }
+    throw;
+  }
   ExitCode = processor->ExitCode;
   if (!result && !Parameters.Empty() && !CanRunGUI())
-    processor->Logger->Log("Logon failed and no front end can open: the run ends.");
+    processor->Report("Logon failed and no front end can open: the run ends.");
   factory.reset();
   processor.reset();
   return result;

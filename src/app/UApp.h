@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/UExceptions.h"
 #include "base/UStrings.h"
@@ -86,6 +87,9 @@ protected:
   void InitializeApp();
   int ExitCode = ecSuccess;
   TStringList Parameters;
+  // What went wrong at start-up without stopping it (folders, settings), for the run
+  // to report once it knows its log file.
+  std::vector<std::string> StartupWarnings;
 };
 
 // The file name of the running executable without folder, first ".exe" removed.

@@ -1,5 +1,8 @@
 #include "app/UCmdLineProcessor.h"
 
+#include <iostream>
+#include <utility>
+
 #include "app/UFactories.h"
 #include "app/ULogger.h"
 #include "app/USessionExecutorFactory.h"
@@ -30,7 +33,18 @@ std::string CommandLineUsage() {
          "  db2_protocol=TCPIP|Standard  default Standard (fallback: protocol)\n"
          "  db2_hostname=HOST       with TCPIP (fallback: hostname)\n"
          "  db2_port=PORT           with TCPIP (fallback: port)\n"
-         "Only the first of workspace, session, source_sql, dest_sql, sql runs.\n"
+         "Only the first of workspace, session, source_sql, dest_sql, sql runs. Logon keys\n"
+         "alone only log on. Any other key (source_db_type and dest_db_type of batch files\n"
+         "aside) is named on standard error and ignored; with no action key, the run then\n"
+         "ends with 3.\n"
+         "\n"
+         "Every failure, and every warning (settings or folders that cannot be kept), is\n"
+         "printed to standard error as one line, with or without a log file, with the\n"
+         "same text the log gets.\n"
+         "\n"
+         "Environment:\n"
+         "  FERROVAN_DB2_PASSWORD   the DB2 password when neither db2_password nor password\n"
+         "                          is given: it stays out of the process list\n"
          "\n"
          "  --help, -h              this text\n"
          "  --version               the version\n"
@@ -38,11 +52,30 @@ std::string CommandLineUsage() {
          "Exit codes:\n"
          "  0  everything asked was done and no row failed\n"
          "  1  an unexpected error ended the run (a log file that cannot be written, say)\n"
-         "  2  the run could not start: bad command line, or a logon failed\n"
+         "  2  the run could not start: bad command line, a logon failed, or no DB2 ODBC\n"
+         "     driver is registered\n"
          "  3  the run finished with failures: missing or invalid session or workspace file,\n"
-         "     a failed SQL statement, a failed or stopped item, the error limit exceeded\n"
+         "     a failed SQL statement, a failed or stopped item, the error limit exceeded,\n"
+         "     no action run because of an unknown key\n"
          "  4  the run finished, but some rows were rejected within the tolerated errors\n";
 }
+
+std::string ConsoleLineText(const std::string& text) {
+  std::string line;
+  bool lineBreak = false;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') {
+      lineBreak = true;
+      continue;
+    }
+    if (lineBreak && !line.empty()) line += ' ';
+    lineBreak = false;
+    line += c;
+  }
+  return line;
+}
+
+void WriteConsoleLine(const std::string& text) { std::cerr << "ferrovan: " << text << std::endl; }
 
 TCmdLineProcessor::TCmdLineProcessor() : Logger(std::make_unique<TFileLogger>("")) {}
 
@@ -53,10 +86,58 @@ bool TCmdLineProcessor::Execute(const TStringList& params) {
   Params.AddStrings(params);
   LogFileName = ParamValue("logfile");
   Logger = std::make_unique<TFileLogger>(LogFileName);
+  for (const auto& warning : std::exchange(PendingWarnings, {})) Report(warning);
   return Process();
 }
 
+void TCmdLineProcessor::Report(const std::string& text, const std::string& context) {
+  if (Console) Console(ConsoleLineText(context.empty() ? text : context + ": " + text));
+  Logger->Log(text);
+}
+
+namespace {
+
+// Every key the command line knows: the actions, the log, the logons with their
+// short fallbacks, and the database kinds that batch files carry (written, not read).
+const char* const KnownKeys[] = {
+    "logfile",         "workspace", "session",        "source_sql",  "dest_sql",     "sql",
+    "sqlite_database", "database",  "db2_username",   "username",    "db2_password", "password",
+    "db2_server",      "server",    "db2_protocol",   "protocol",    "db2_hostname", "hostname",
+    "db2_port",        "port",      "source_db_type", "dest_db_type"};
+
+bool IsKnownKey(const std::string& name) {
+  for (const char* key : KnownKeys)
+    if (SameText(name, key)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> TDBConvertCmdLineProcessor::CheckKeys() {
+  std::vector<std::string> unknown;
+  for (int i = 0; i < Params.Count(); ++i) {
+    const std::string& param = Params[i];
+    auto eq = param.find('=');
+    if (eq == std::string::npos) {
+      // Only a key name is shown: any other word may be part of a password.
+      std::string name = Trim(param);
+      if (IsKnownKey(name)) {
+        unknown.push_back("\"" + name + "\"");
+        Report("The key \"" + name + "\" has no \"=\" and no value, ignored.");
+      } else {
+        unknown.push_back("parameter " + std::to_string(i + 1));
+        Report("Parameter " + std::to_string(i + 1) + " is not of the form key=value, ignored.");
+      }
+    } else if (std::string name = param.substr(0, eq); !IsKnownKey(name)) {
+      unknown.push_back("\"" + name + "\"");
+      Report("Unknown key \"" + name + "\" on the command line, ignored.");
+    }
+  }
+  return unknown;
+}
+
 bool TDBConvertCmdLineProcessor::Process() {
+  std::vector<std::string> unknown = CheckKeys();
   if (!Logon()) {
     ReportOutcome(ecNotStarted);
     return false;
@@ -74,6 +155,14 @@ bool TDBConvertCmdLineProcessor::Process() {
   } else if (SqlFile = ParamValue("sql"); !SqlFile.empty()) {
     SqlTarget = "check";
     ExecuteSqlFile();
+  } else if (!unknown.empty()) {
+    // Logon keys alone are a logon test; with a key nobody knows, the user meant an
+    // action (a misspelt "session", say) and must hear that none ran.
+    std::string names;
+    for (const auto& n : unknown) names += (names.empty() ? "" : ", ") + n;
+    Report("No action ran: no workspace, session, source_sql, dest_sql or sql key was given, and " + names +
+           (unknown.size() == 1 ? " was" : " were") + " ignored as unknown.");
+    ReportOutcome(ecFailed);
   }
   return true;
 }
@@ -88,7 +177,7 @@ bool TDBConvertCmdLineProcessor::Logon() {
     if (DestDBObjectFactory && DestDBObjectFactory != SourceDBObjectFactory)
       result = DestDBObjectFactory->Logon()->LogonByParams(Params);
   } catch (const std::exception& e) {
-    Logger->Log(ExceptionMessage(e));
+    Report(ExceptionMessage(e));
     result = false;
   }
   return result;
@@ -96,7 +185,7 @@ bool TDBConvertCmdLineProcessor::Logon() {
 
 void TDBConvertCmdLineProcessor::RunWorkspace() {
   if (!FileExists(WorkspaceFile)) {
-    Logger->Log("workspace file: " + WorkspaceFile + " not exists.");
+    Report("workspace file: " + WorkspaceFile + " not exists.");
     ReportOutcome(ecFailed);
     return;
   }
@@ -111,17 +200,22 @@ void TDBConvertCmdLineProcessor::RunWorkspace() {
 
 void TDBConvertCmdLineProcessor::RunSession() {
   if (!FileExists(SessionFile)) {
-    Logger->Log("session file: " + SessionFile + " not exists.");
+    Report("session file: " + SessionFile + " not exists.");
     ReportOutcome(ecFailed);
     return;
   }
   Logger->Log(SessionFile);
   if (!ExecutorFactory->IsSessionFile(SessionFile)) {
-    Logger->Log("invalid session file.");
+    Report("invalid session file.", SessionFile);
     ReportOutcome(ecFailed);
     return;
   }
   TConvertSessionCmdHandler handler(ExecutorFactory);
+  // The outputer logs the run's failures itself; the console gets them here.
+  handler.OnFailure = [this](const std::string& text) {
+    if (Console) Console(ConsoleLineText(SessionFile + ": " + text));
+  };
+  handler.OnWarning = [this](const std::string& text) { Report(text, SessionFile); };
   ReportOutcome(handler.Execute(SessionFile, LogFileName));
 }
 
@@ -134,7 +228,7 @@ void TDBConvertCmdLineProcessor::ExecuteSqlFile() {
   else
     factory = SourceDBObjectFactory ? SourceDBObjectFactory : DestDBObjectFactory;
   if (!factory) {
-    Logger->Log("can not execute sql file, check your parameter sql/source_sql/dest_sql.");
+    Report("can not execute sql file, check your parameter sql/source_sql/dest_sql.");
     ReportOutcome(ecFailed);
     return;
   }
@@ -147,7 +241,7 @@ void TDBConvertCmdLineProcessor::ExecuteSqlFile() {
       Logger->Log(text);
       executor.Execute(text);
     } catch (const std::exception& e) {
-      Logger->Log("exception: " + ExceptionMessage(e));
+      Report("exception: " + ExceptionMessage(e));
       ReportOutcome(ecFailed);
     }
   }
@@ -156,7 +250,10 @@ void TDBConvertCmdLineProcessor::ExecuteSqlFile() {
 
 int TConvertSessionCmdHandler::Execute(const std::string& sessionFile, const std::string& logFile) {
   auto session = ExecutorFactory->CreateSession(sessionFile);
+  if (OnWarning && session->MruList)
+    for (const auto& warning : session->MruList->TakeWarnings()) OnWarning(warning);
   auto outputer = ExecutorFactory->CreateOutputer(sessionFile, logFile);
+  outputer->OnFailure = OnFailure;
   auto executor = ExecutorFactory->CreateExecutor(sessionFile);
   executor->SetSession(session.get());
   executor->SetOutputer(outputer.get());

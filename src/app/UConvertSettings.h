@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 // Converter-wide settings.
 class TConvertSettings {
 public:
@@ -10,8 +13,11 @@ public:
 };
 
 // Settings of the application read once at start: whether the start window shows.
+// A store that cannot be read or written leaves the default and a warning: no run
+// stops for it.
 class TAppSettings {
 public:
   TAppSettings();
   bool ShowLaunch = true;
+  std::vector<std::string> Warnings;
 };

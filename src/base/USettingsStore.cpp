@@ -1,13 +1,17 @@
 #include "base/USettingsStore.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #include "base/UExceptions.h"
 #include "base/UPaths.h"
@@ -73,6 +77,42 @@ bool Unquote(const std::string& line, size_t& pos, std::string& out) {
   return false;
 }
 
+// Holds the lock file locked, exclusively, for one read or read-modify-write of the
+// store. flock belongs to the open file, so two threads of one process exclude each
+// other as two processes do. A holder that never lets go (a stopped process) makes the
+// caller give up with an error after timeoutMs instead of hanging a scheduled run.
+class TStoreLock {
+ public:
+  TStoreLock(const std::string& lockFile, bool required, int timeoutMs) {
+    Fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (Fd < 0) {
+      if (required) throw EInOutError("Cannot open settings lock file \"" + lockFile + "\". " + std::strerror(errno));
+      return;
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto pause = std::chrono::milliseconds(1);
+    while (::flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+      int error = errno;
+      if (error == EINTR) continue;
+      if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+        ::close(Fd);
+        throw EInOutError("Cannot lock settings file \"" + lockFile + "\". " +
+                          (error == EWOULDBLOCK ? std::string("Another process holds it.") : std::strerror(error)));
+      }
+      std::this_thread::sleep_for(pause);
+      pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+  }
+  ~TStoreLock() {
+    if (Fd >= 0) ::close(Fd);  // closing releases the lock
+  }
+  TStoreLock(const TStoreLock&) = delete;
+  TStoreLock& operator=(const TStoreLock&) = delete;
+
+ private:
+  int Fd = -1;
+};
+
 }  // namespace
 
 TSettingsStore::TSettingsStore() : File(DefaultFileName()) {}
@@ -90,6 +130,15 @@ std::string TSettingsStore::DefaultFileName() {
 }
 
 std::vector<TSettingsStore::Key> TSettingsStore::Load() const {
+  if (Held) return *Held;
+  if (!FileExists(File)) return {};
+  // A folder where the lock file cannot be made is read without it: nobody can
+  // write there either.
+  TStoreLock lock(LockFileName(), false, LockTimeoutMs);
+  return LoadLocked();
+}
+
+std::vector<TSettingsStore::Key> TSettingsStore::LoadLocked() const {
   Keys keys;
   if (!FileExists(File)) return keys;
   TStringList lines;
@@ -105,19 +154,72 @@ std::vector<TSettingsStore::Key> TSettingsStore::Load() const {
     }
     size_t pos = 0;
     Value v;
-    if (!current || !Unquote(line, pos, v.Name) || pos >= line.size() || line[pos] != '=')
-      throw Exception("Settings file \"" + File + "\" is damaged at line " + std::to_string(i + 1));
-    ++pos;
-    if (line.compare(pos, 6, "dword:") == 0) {
-      v.IsInteger = true;
-      v.Integer = StrToIntDef(line.substr(pos + 6), 0);
-    } else if (!Unquote(line, pos, v.Text)) {
-      throw Exception("Settings file \"" + File + "\" is damaged at line " + std::to_string(i + 1));
+    bool ok = current && Unquote(line, pos, v.Name) && pos < line.size() && line[pos] == '=';
+    if (ok) {
+      ++pos;
+      if (line.compare(pos, 6, "dword:") == 0) {
+        v.IsInteger = true;
+        v.Integer = StrToIntDef(line.substr(pos + 6), 0);
+      } else {
+        ok = Unquote(line, pos, v.Text);
+      }
+    }
+    if (!ok) {
+      // What is left of a damaged file is not trusted: it is kept for a look, and
+      // the lists and flags it held start anew.
+      SetAside("is damaged at line " + std::to_string(i + 1));
+      return {};
     }
     current->Values.push_back(std::move(v));
   }
   return keys;
 }
+
+void TSettingsStore::SetAside(const std::string& reason) const {
+  std::string aside = File + ".damaged";
+  for (int n = 1; FileExists(aside) || DirectoryExists(aside); ++n) aside = File + ".damaged" + std::to_string(n);
+  if (::rename(File.c_str(), aside.c_str()) == 0)
+    Warnings.push_back("Settings file \"" + File + "\" " + reason + "; it was set aside as \"" + aside +
+                       "\" and started anew.");
+  else
+    Warnings.push_back("Settings file \"" + File + "\" " + reason + " and cannot be set aside (" +
+                       std::strerror(errno) + "); it is ignored.");
+}
+
+void TSettingsStore::Modify(const std::function<bool(Keys& keys)>& change) {
+  if (Held) {
+    if (change(*Held)) HeldChanged = true;
+    return;
+  }
+  std::string folder = ExtractFilePath(File);
+  if (!folder.empty() && !ForceDirectories(folder, 0700)) throw EInOutError("Cannot create \"" + folder + "\"");
+  TStoreLock lock(LockFileName(), true, LockTimeoutMs);
+  Keys keys = LoadLocked();
+  if (change(keys)) Save(keys);
+}
+
+void TSettingsStore::Transaction(const std::function<void()>& change) {
+  if (Held) {
+    change();
+    return;
+  }
+  std::string folder = ExtractFilePath(File);
+  if (!folder.empty() && !ForceDirectories(folder, 0700)) throw EInOutError("Cannot create \"" + folder + "\"");
+  TStoreLock lock(LockFileName(), true, LockTimeoutMs);
+  Held = LoadLocked();
+  HeldChanged = false;
+  try {
+    change();
+  } catch (...) {
+    Held.reset();
+    throw;
+  }
+  Keys keys = std::move(*Held);
+  Held.reset();
+  if (HeldChanged) Save(keys);
+}
+
+std::vector<std::string> TSettingsStore::TakeWarnings() { return std::exchange(Warnings, {}); }
 
 void TSettingsStore::Save(const Keys& keys) const {
   std::string text = "; Ferrovan per-user settings\n";
@@ -126,18 +228,32 @@ void TSettingsStore::Save(const Keys& keys) const {
     for (const auto& v : k.Values)
       text += Quote(v.Name) + "=" + (v.IsInteger ? "dword:" + std::to_string(v.Integer) : Quote(v.Text)) + "\n";
   }
-  std::string folder = ExtractFilePath(File);
-  if (!folder.empty() && !ForceDirectories(folder, 0700))
-    throw EInOutError("Cannot create \"" + folder + "\"");
-  std::string temp = File + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) throw EInOutError("Cannot write settings file \"" + temp + "\". " + std::strerror(errno));
-  fchmod(fd, 0600);
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), File.c_str()) != 0) {
+  // A temporary file of this call's own, complete on disk before it takes the
+  // settings file's name: a reader sees the old file or the new one, never a mix.
+  std::string temp = File + ".XXXXXX";
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) throw EInOutError("Cannot write settings file \"" + File + "\". " + std::strerror(errno));
+  bool ok = ::fchmod(fd, 0600) == 0;
+  size_t done = 0;
+  while (ok && done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temp.c_str(), File.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
     ::unlink(temp.c_str());
-    throw EInOutError("Cannot write settings file \"" + File + "\". " + std::strerror(errno));
+    throw EInOutError("Cannot write settings file \"" + File + "\". " + std::strerror(error));
   }
 }
 
@@ -147,19 +263,21 @@ bool TSettingsStore::KeyExists(const std::string& key) const {
 }
 
 void TSettingsStore::CreateKey(const std::string& key) {
-  Keys keys = Load();
   std::string k = NormalKey(key);
-  if (FindKey(keys, k) != keys.end()) return;
-  keys.push_back({k, {}});
-  Save(keys);
+  Modify([&](Keys& keys) {
+    if (FindKey(keys, k) != keys.end()) return false;
+    keys.push_back({k, {}});
+    return true;
+  });
 }
 
 void TSettingsStore::DeleteKey(const std::string& key) {
-  Keys keys = Load();
   std::string k = NormalKey(key);
-  auto size = keys.size();
-  std::erase_if(keys, [&](const Key& x) { return SameText(x.Path, k) || StartsText(k + "\\", x.Path); });
-  if (keys.size() != size) Save(keys);
+  Modify([&](Keys& keys) {
+    auto size = keys.size();
+    std::erase_if(keys, [&](const Key& x) { return SameText(x.Path, k) || StartsText(k + "\\", x.Path); });
+    return keys.size() != size;
+  });
 }
 
 std::vector<std::string> TSettingsStore::GetKeyNames(const std::string& key) const {
@@ -230,15 +348,17 @@ void Put(Keys& keys, const std::string& key, TSettingsStore::Value value) {
 }  // namespace
 
 void TSettingsStore::WriteString(const std::string& key, const std::string& name, const std::string& value) {
-  Keys keys = Load();
-  Put(keys, key, Value{name, false, value, 0});
-  Save(keys);
+  Modify([&](Keys& keys) {
+    Put(keys, key, Value{name, false, value, 0});
+    return true;
+  });
 }
 
 void TSettingsStore::WriteInteger(const std::string& key, const std::string& name, int value) {
-  Keys keys = Load();
-  Put(keys, key, Value{name, true, "", value});
-  Save(keys);
+  Modify([&](Keys& keys) {
+    Put(keys, key, Value{name, true, "", value});
+    return true;
+  });
 }
 
 void TSettingsStore::WriteBool(const std::string& key, const std::string& name, bool value) {
@@ -246,12 +366,13 @@ void TSettingsStore::WriteBool(const std::string& key, const std::string& name, 
 }
 
 void TSettingsStore::DeleteValue(const std::string& key, const std::string& name) {
-  Keys keys = Load();
-  auto it = FindKey(keys, NormalKey(key));
-  if (it == keys.end()) return;
-  auto size = it->Values.size();
-  std::erase_if(it->Values, [&](const Value& v) { return SameText(v.Name, name); });
-  if (it->Values.size() != size) Save(keys);
+  Modify([&](Keys& keys) {
+    auto it = FindKey(keys, NormalKey(key));
+    if (it == keys.end()) return false;
+    auto size = it->Values.size();
+    std::erase_if(it->Values, [&](const Value& v) { return SameText(v.Name, name); });
+    return it->Values.size() != size;
+  });
 }
 
 std::vector<std::string> ReadRecentFiles(const TSettingsStore& store, const std::string& key) {
@@ -265,16 +386,21 @@ std::vector<std::string> ReadRecentFiles(const TSettingsStore& store, const std:
 }
 
 void WriteRecentFiles(TSettingsStore& store, const std::string& key, const std::vector<std::string>& files) {
-  for (const auto& name : store.GetValueNames(key))
-    if (StartsText("File", name)) store.DeleteValue(key, name);
-  store.CreateKey(key);
-  for (size_t i = 0; i < files.size(); ++i) store.WriteString(key, "File" + std::to_string(i), files[i]);
+  store.Transaction([&] {
+    for (const auto& name : store.GetValueNames(key))
+      if (StartsText("File", name)) store.DeleteValue(key, name);
+    store.CreateKey(key);
+    for (size_t i = 0; i < files.size(); ++i) store.WriteString(key, "File" + std::to_string(i), files[i]);
+  });
 }
 
 void AddRecentFile(TSettingsStore& store, const std::string& key, const std::string& file, size_t maxCount) {
-  std::vector<std::string> files = ReadRecentFiles(store, key);
-  std::erase(files, file);
-  files.insert(files.begin(), file);
-  if (files.size() > maxCount) files.resize(maxCount);
-  WriteRecentFiles(store, key, files);
+  // One transaction: a run adding its file at the same moment as another keeps both.
+  store.Transaction([&] {
+    std::vector<std::string> files = ReadRecentFiles(store, key);
+    std::erase(files, file);
+    files.insert(files.begin(), file);
+    if (files.size() > maxCount) files.resize(maxCount);
+    WriteRecentFiles(store, key, files);
+  });
 }

@@ -22,6 +22,9 @@ public:
 
   const std::string DBType;  // "Sqlite" or "DB2", written after source_db_type= / dest_db_type=
   std::string ErrorMessage;  // why the last Validate failed
+  // False: GetCmdLine leaves the password out, and the run takes it from its
+  // environment (a batch file that holds no secret).
+  bool PasswordInCmdLine = true;
 };
 
 // The value of a command-line key, trimmed; the generic key is asked only when the

@@ -37,6 +37,11 @@ void TOutputer::Log(const std::string& text) {
   if (!LogFile.empty()) WriteLogLine(LogFile, text);
 }
 
+void TOutputer::LogFailure(const std::string& text) {
+  if (OnFailure) OnFailure(text);
+  Log(text);
+}
+
 void TConvertOutputer::Initialize() {
   if (!Status) return;
   Status->OnError = [this](TConvertStatus* s) { OnErrorEvent(s); };
@@ -46,9 +51,11 @@ void TConvertOutputer::Initialize() {
   Status->OnProgress = [this](TConvertStatus* s) { OnProgressEvent(s); };
 }
 
-void TLogConvertOutputer::OnErrorEvent(TConvertStatus* sender) { Log(sender->ErrorMessage); }
+void TLogConvertOutputer::OnErrorEvent(TConvertStatus* sender) { LogFailure(sender->ErrorMessage); }
 
-void TLogConvertOutputer::OnMessageEvent(TConvertStatus* sender) { Log(sender->Message); }
+// The converter's messages all tell of a failure: the error limit, what reached the
+// table before one.
+void TLogConvertOutputer::OnMessageEvent(TConvertStatus* sender) { LogFailure(sender->Message); }
 
 void TLogConvertOutputer::OnEndEvent(TConvertStatus* sender) {
   std::string text = ConvertResultText(*sender);

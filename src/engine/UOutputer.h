@@ -43,6 +43,9 @@ class TOutputer {
   virtual void Reset() {}
   // One time-stamped line in the log file; nothing without one. File errors propagate.
   virtual void Log(const std::string& text);
+  // A failure: handed to OnFailure first (an unattended run's console), then logged.
+  void LogFailure(const std::string& text);
+  std::function<void(const std::string& text)> OnFailure;
 
   void SetLogFile(const std::string& fileName) { LogFile = fileName; }
   const std::string& GetLogFile() const { return LogFile; }

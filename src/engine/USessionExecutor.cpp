@@ -374,7 +374,7 @@ bool TConvertSessionExecutor::Execute() {
   } catch (const std::exception& raised) {
     Exception e = AsException(raised);
     ResultCode = 3;
-    if (Outputer) Outputer->Log(e.Message);
+    if (Outputer) Outputer->LogFailure(e.Message);
     LogErrorWithTrace("In TConvertSessionExecutor.Execute, " + e.Message, e);
   }
   AppShowError("Convert Has Exception.");
@@ -423,7 +423,7 @@ void TConvertSessionExecutor::Convert() {
       FTotalRecords += FConverter->RowsWrittenBeforeFailure();
       Outputer->Log("Convert Failed");
       Outputer->Log(std::string("ConvertSessionExecutor.Convert ") + stage + " Exception");
-      Outputer->Log(e.Message);
+      Outputer->LogFailure(e.Message);
       ReportItem(i, false);
       LogErrorWithTrace(logPrefix + e.Message, e);
     }

@@ -82,6 +82,7 @@ void TDBBatchOptions::SetSource(TDBObjectFactory* factory) {
   SourceDBObjectFactory = factory;
   SourceLogonOption = factory->Logon()->CreateLogonOption();
   factory->Logon()->FillLogonOption(*SourceLogonOption);
+  SourceLogonOption->PasswordInCmdLine = !PasswordFromEnvironment;
 }
 
 void TDBBatchOptions::SetDest(TDBObjectFactory* factory) {
@@ -89,6 +90,13 @@ void TDBBatchOptions::SetDest(TDBObjectFactory* factory) {
   DestDBObjectFactory = factory;
   DestLogonOption = factory->Logon()->CreateLogonOption();
   factory->Logon()->FillLogonOption(*DestLogonOption);
+  DestLogonOption->PasswordInCmdLine = !PasswordFromEnvironment;
+}
+
+void TDBBatchOptions::SetPasswordFromEnvironment(bool on) {
+  PasswordFromEnvironment = on;
+  for (TDBLogonOption* option : {SourceLogonOption.get(), DestLogonOption.get()})
+    if (option) option->PasswordInCmdLine = !on;
 }
 
 std::string TDBBatchOptions::GetSourceDBType() const { return SourceLogonOption ? SourceLogonOption->DBType : ""; }

@@ -34,6 +34,11 @@ class TDBBatchOptions : public TBatchOptions {
   // Takes the logon of the factory's current connection; nothing without a factory.
   void SetSource(TDBObjectFactory* factory);
   void SetDest(TDBObjectFactory* factory);
+  // On: the batch file holds no password, and its run takes the DB2 password from
+  // the environment variable FERROVAN_DB2_PASSWORD. Off (the default): the password
+  // is in the file, as batch files have always had it.
+  void SetPasswordFromEnvironment(bool on);
+  bool GetPasswordFromEnvironment() const { return PasswordFromEnvironment; }
   std::string GetSourceDBType() const;
   std::string GetDestDBType() const;
   std::string GetSourceCmdLine() const;
@@ -45,6 +50,9 @@ class TDBBatchOptions : public TBatchOptions {
   std::unique_ptr<TDBLogonOption> DestLogonOption;
   // The program the batch file starts: the running executable unless set.
   std::string ExecutablePath;
+
+ private:
+  bool PasswordFromEnvironment = false;
 };
 
 // The full path of the running program.

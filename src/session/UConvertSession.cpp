@@ -16,12 +16,25 @@
 void TMruList::Add(const std::string& fileName) {
   if (RegistryKey.empty()) return;
   TSettingsStore store;
-  AddRecentFile(store, RegistryKey, fileName, MaxItems);
+  try {
+    AddRecentFile(store, RegistryKey, fileName, MaxItems);
+  } catch (const std::exception& e) {
+    Warnings.push_back("The list of recent sessions was not updated: " + ExceptionMessage(e));
+  }
+  for (auto& w : store.TakeWarnings()) Warnings.push_back(std::move(w));
 }
 
 std::vector<std::string> TMruList::Items() const {
   if (RegistryKey.empty()) return {};
-  return ReadRecentFiles(TSettingsStore(), RegistryKey);
+  TSettingsStore store;
+  std::vector<std::string> items;
+  try {
+    items = ReadRecentFiles(store, RegistryKey);
+  } catch (const std::exception& e) {
+    Warnings.push_back("The list of recent sessions cannot be read: " + ExceptionMessage(e));
+  }
+  for (auto& w : store.TakeWarnings()) Warnings.push_back(std::move(w));
+  return items;
 }
 
 // --- TTaskSession

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "session/UConvertOptions.h"
@@ -18,10 +19,18 @@ class TMruList {
   static constexpr size_t MaxItems = 10;
 
   // Moves fileName to the front, adding it when new; the oldest beyond MaxItems go.
+  // The list is a convenience: when the store cannot be read or written, the list is
+  // left as it is and the reason is kept in Warnings; nothing is raised.
   void Add(const std::string& fileName);
+  // The list, or nothing when the store cannot be read (the reason goes to Warnings).
   std::vector<std::string> Items() const;
+  // Takes the reasons kept so far, oldest first.
+  std::vector<std::string> TakeWarnings() { return std::exchange(Warnings, {}); }
 
   std::string RegistryKey;
+
+ private:
+  mutable std::vector<std::string> Warnings;
 };
 
 // The root of all sessions: a file it was loaded from or saved to, and the recent list

@@ -17,6 +17,7 @@ struct Harness {
     Processor.SourceDBObjectFactory = Source.get();
     Processor.DestDBObjectFactory = Dest.get();
     Processor.SetExecutorFactory(&Sessions);
+    Processor.Console = [this](const std::string& line) { Console.push_back(line); };
   }
 
   std::string File(const std::string& name, const std::string& content = "[Load]\r\n") {
@@ -42,6 +43,7 @@ struct Harness {
   std::unique_ptr<TTestDBObjectFactory> Dest = MakeFactory<TTestDBObjectFactory>();
   TRecordingExecutorFactory Sessions;
   TDBConvertCmdLineProcessor Processor;
+  std::vector<std::string> Console;  // the lines for standard error
 };
 
 class CmdLineTest : public ::testing::Test, public Harness {};
@@ -78,8 +80,57 @@ TEST_F(CmdLineTest, BothLogonsGetEveryParameter) {
   ASSERT_EQ(Dest->TestLogon().Calls.size(), 1u);
   EXPECT_EQ(Dest->TestLogon().Calls[0].Values("db2_username"), "u");
   EXPECT_EQ(Dest->TestLogon().Calls[0].Count(), 4);  // logfile included, "stray" kept
-  EXPECT_EQ(Processor.ExitCode, ecSuccess);
-  EXPECT_TRUE(LogTexts(Log).empty());  // no action key: nothing logged
+}
+
+// Logon keys alone are a logon test; a key nobody knows is named, and when no action
+// ran because of it the run fails. The console and the log get the same lines.
+TEST_F(CmdLineTest, UnknownKeysAreNamedAndFailARunWithoutAction) {
+  const std::string noAction = "No action ran: no workspace, session, source_sql, dest_sql or sql key was given, and ";
+  struct Case {
+    std::vector<std::string> params;
+    std::vector<std::string> lines;
+    int exitCode;
+    size_t sessionsRun;
+  } cases[] = {
+      {{"sqlite_database=a.db", "DB2_USERNAME=u", "db2_password=p", "db2_server=S", "db2_protocol=TCPIP",
+        "db2_hostname=h", "db2_port=1"},
+       {},
+       ecSuccess,
+       0},
+      // Everything a generated batch file or the short fallbacks carry.
+      {{"source_db_type=\"Sqlite\"", "Dest_DB_Type=DB2", "database=a.db", "username=u", "password=p", "server=S",
+        "protocol=Standard", "hostname=h", "port=1", "session="},
+       {},
+       ecSuccess,
+       0},
+      {{"sqlite_database=a.db", "sesion=/x.uld"},
+       {"Unknown key \"sesion\" on the command line, ignored.", noAction + "\"sesion\" was ignored as unknown."},
+       ecFailed,
+       0},
+      // A word without "=" is shown only when it is a key name: others may be secrets.
+      {{"session", "/x.uld", "=v"},
+       {"The key \"session\" has no \"=\" and no value, ignored.", "Parameter 3 is not of the form key=value, ignored.",
+        "Unknown key \"\" on the command line, ignored.",
+        noAction + "\"session\", parameter 3, \"\" were ignored as unknown."},
+       ecFailed,
+       0},
+      {{"session=" + File("s.uld"), "colour=red"},
+       {"Unknown key \"colour\" on the command line, ignored."},
+       ecSuccess,
+       1},
+  };
+  for (const auto& c : cases) {
+    Harness fresh;
+    TStringList params;
+    for (const auto& p : c.params) params.Add(p);
+    EXPECT_TRUE(fresh.RunWith(params));
+    EXPECT_EQ(fresh.Console, c.lines) << c.params[0];
+    std::vector<std::string> logged = LogTexts(fresh.Log);
+    if (c.sessionsRun) logged.erase(logged.begin() + 1);  // the session file's own line
+    EXPECT_EQ(logged, c.lines) << c.params[0];
+    EXPECT_EQ(fresh.Processor.ExitCode, c.exitCode) << c.params[0];
+    EXPECT_EQ(fresh.Sessions.Runs.size(), c.sessionsRun);
+  }
 }
 
 TEST_F(CmdLineTest, FailedLogonsStopTheRun) {
@@ -101,6 +152,7 @@ TEST_F(CmdLineTest, FailedLogonsStopTheRun) {
     std::string session = fresh.File("s.uld");
     EXPECT_FALSE(fresh.RunWith(TStringList{"session=" + session}));
     EXPECT_EQ(LogTexts(fresh.Log), c.log);
+    EXPECT_EQ(fresh.Console, c.log);
     EXPECT_EQ(fresh.Dest->TestLogon().Calls.size(), c.destCalls);
     EXPECT_TRUE(fresh.Sessions.Runs.empty());
     EXPECT_EQ(fresh.Processor.ExitCode, ecNotStarted);
@@ -133,6 +185,10 @@ TEST_F(CmdLineTest, WorkspaceRunsEveryLineAsWritten) {
   EXPECT_EQ(LogTexts(Log), (std::vector<std::string>{ws, a, "session file: " + Dir.Path() + "/gone.uld not exists.",
                                                      "session file:  not exists.", b, Dir.Path() + "/c.ULD",
                                                      "invalid session file."}));
+  // On the console the failures alone, each on its own line; the invalid file is named.
+  EXPECT_EQ(Console,
+            (std::vector<std::string>{"session file: " + Dir.Path() + "/gone.uld not exists.",
+                                      "session file:  not exists.", Dir.Path() + "/c.ULD: invalid session file."}));
   EXPECT_EQ(Processor.ExitCode, ecFailed);
 }
 
@@ -148,6 +204,7 @@ TEST_F(CmdLineTest, MissingFilesAreLoggedAndFailTheRun) {
     Harness fresh;
     EXPECT_TRUE(fresh.RunWith(TStringList{c.key + "=" + Dir.Path() + "/nope"}));
     EXPECT_EQ(LogTexts(fresh.Log), std::vector<std::string>{c.text});
+    EXPECT_EQ(fresh.Console, std::vector<std::string>{c.text});
     EXPECT_EQ(fresh.Processor.ExitCode, ecFailed);
   }
 }
@@ -186,6 +243,8 @@ TEST_F(CmdLineTest, SqlFileGoesToTheChosenSideAndFailuresAreLogged) {
     if (!c.withDest) fresh.Processor.DestDBObjectFactory = nullptr;
     EXPECT_TRUE(fresh.RunWith(TStringList{c.key + "=" + sql}));
     EXPECT_EQ(LogTexts(fresh.Log), c.log) << c.key;
+    // The failure, without the lines around it.
+    EXPECT_EQ(fresh.Console, std::vector<std::string>{c.log.size() == 1 ? c.log[0] : c.log[3]}) << c.key;
     EXPECT_EQ(fresh.Processor.SqlTarget, c.key == "sql" ? "check" : c.key.substr(0, c.key.find('_')));
     EXPECT_EQ(fresh.Processor.ExitCode, ecFailed);
   }

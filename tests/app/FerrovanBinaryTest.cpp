@@ -16,9 +16,10 @@ TEST(FerrovanBinaryTest, HelpAndVersionTouchNothing) {
   for (const char* flag : {"--help", "-h"}) {
     auto r = RunFerrovan(dir, flag);
     EXPECT_EQ(r.ExitCode, 0);
-    for (const char* key : {"logfile=", "workspace=", "session=", "source_sql=", "dest_sql=", "sql=",
-                            "sqlite_database=", "db2_username=", "db2_password=", "db2_server=", "db2_protocol=",
-                            "db2_hostname=", "db2_port=", "Exit codes:", "  4  "})
+    for (const char* key :
+         {"logfile=", "workspace=", "session=", "source_sql=", "dest_sql=", "sql=", "sqlite_database=", "db2_username=",
+          "db2_password=", "db2_server=", "db2_protocol=", "db2_hostname=", "db2_port=", "Exit codes:", "  4  ",
+          "FERROVAN_DB2_PASSWORD", "standard error"})
       EXPECT_NE(r.Out.find(key), std::string::npos) << key;
   }
   auto v = RunFerrovan(dir, "--version");

@@ -45,6 +45,28 @@ TEST(LogonOption, KeysFallBackToTheGenericName) {
   EXPECT_EQ(db2.Username, "");
 }
 
+// A password on the command line shows in the process list; the environment gives it
+// when no key does.
+TEST(LogonOption, Db2PasswordFromTheEnvironmentWhenNoKeyGivesOne) {
+  struct Case {
+    TStringList params;
+    std::string environment, password;
+  } cases[] = {
+      {Params({"db2_password=key"}), "env", "key"},
+      {Params({"password=short"}), "env", "short"},
+      {Params({}), "env", "env"},
+      {Params({"db2_password=", "password= "}), "env", "env"},
+      {Params({}), "", ""},
+  };
+  for (const auto& c : cases) {
+    ScopedEnv env(DB2PasswordVariable, c.environment);
+    TDB2DBLogonOption option;
+    option.LoadFromParams(c.params);
+    EXPECT_EQ(option.Password, c.password) << c.params.CommaText() << " / " << c.environment;
+  }
+  EXPECT_STREQ(DB2PasswordVariable, "FERROVAN_DB2_PASSWORD");
+}
+
 TEST(LogonOption, ValidateMessages) {
   TempDir dir;
   std::string existing = dir.Path() + "/there.db";
@@ -100,6 +122,13 @@ TEST(LogonOption, CommandLineTextReadsBackWhole) {
   EXPECT_EQ(db2.GetCmdLine(),
             " db2_username=db2inst1 db2_password=\"pa ss\"\"word\" db2_server=SAMPLE db2_protocol=TCPIP"
             " db2_hostname=db.example db2_port=50000");
+
+  // A batch file that takes the password from the environment holds none.
+  db2.PasswordInCmdLine = false;
+  EXPECT_EQ(db2.GetCmdLine(),
+            " db2_username=db2inst1 db2_server=SAMPLE db2_protocol=TCPIP db2_hostname=db.example"
+            " db2_port=50000");
+  db2.PasswordInCmdLine = true;
 
   TStringList params;
   for (const auto& word : SplitCommandLine(sqlite.GetCmdLine() + db2.GetCmdLine())) params.Add(word);
@@ -261,6 +290,38 @@ TEST(Db2Logon, WrongPasswordRaisesAndTestConnectionShowsIt) {
   logon.ShowMessage = [&](const std::string& m) { shown = m; };
   EXPECT_FALSE(logon.TestConnection());
   EXPECT_NE(shown.find("password"), std::string::npos) << shown;
+}
+
+// With no DB2 driver registered the driver manager aborted the process on the empty
+// driver name; the logon now says what is missing before it connects.
+TEST(Db2Logon, NoRegisteredDriverIsSaidNotAborted) {
+  TempDir dir;
+  std::ofstream(dir.Path() + "/odbcinst.ini") << "";
+  ScopedEnv odbc("ODBCSYSINI", dir.Path());
+  ASSERT_EQ(FindDB2OdbcDriver(), "");
+  for (std::string protocol : {"TCPIP", "Standard"}) {
+    TUniConnection connection;
+    connection.ProviderName = "DB2";
+    TDB2DBLogon logon;
+    logon.SetConnection(&connection);
+    try {
+      logon.LogonByParams(Params({"db2_username=u", "db2_password=p", "db2_server=S", "db2_protocol=" + protocol,
+                                  "db2_hostname=h", "db2_port=1"}));
+      ADD_FAILURE() << "logged on without a driver";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message, NoDB2DriverMessage);
+    }
+  }
+  // The connection itself refuses an empty driver name too, whoever builds it.
+  TUniConnection connection;
+  connection.ProviderName = "DB2";
+  connection.Server = BuildDB2ServerText("", "S", "TCPIP", "h", "1");
+  try {
+    connection.Connect();
+    ADD_FAILURE() << "connected without a driver";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message, "No DB2 ODBC driver is registered: the connection names no driver.");
+  }
 }
 
 }  // namespace

@@ -56,6 +56,31 @@ TEST(DBBatchOptions, TheLineByteForByte) {
   EXPECT_EQ(bare.GetDestDBType(), "");
 }
 
+// The password can stay out of the file; the run then takes it from the environment.
+// Set before or after the logons are taken, the choice holds for both sides.
+TEST(DBBatchOptions, PasswordLeftOutForTheEnvironment) {
+  Factories f;
+  const std::string withoutPassword =
+      "\"/x/ferrovan\"  source_db_type=\"Sqlite\"  sqlite_database=\"/data/my files/chinook.db\""
+      " dest_db_type=\"DB2\"  db2_username=db2inst1 db2_server=SAMPLE db2_protocol=TCPIP db2_hostname=db.example"
+      " db2_port=50000 session=\"s.uld\" logfile=\"s.log\"";
+  for (bool before : {true, false}) {
+    TDBBatchOptions options;
+    options.ExecutablePath = "/x/ferrovan";
+    options.SessionFile = "s.uld";
+    options.LogFile = "s.log";
+    EXPECT_FALSE(options.GetPasswordFromEnvironment());
+    if (before) options.SetPasswordFromEnvironment(true);
+    options.SetSource(&f.Source);
+    options.SetDest(&f.Dest);
+    if (!before) options.SetPasswordFromEnvironment(true);
+    EXPECT_EQ(options.BatchLine(), withoutPassword) << before;
+    EXPECT_EQ(options.GetDestCmdLine().find("Passw0rd!"), std::string::npos);
+    options.SetPasswordFromEnvironment(false);
+    EXPECT_NE(options.BatchLine().find(" db2_password=Passw0rd! "), std::string::npos);
+  }
+}
+
 TEST(DBBatchOptions, ValidateChecksLogonsThenFiles) {
   TempDir dir;
   Factories f;

@@ -20,12 +20,19 @@ struct TProcessResult {
   std::string Err;
 };
 
-// Runs the built program as a scheduler would: no display, its own user folders.
-inline TProcessResult RunFerrovan(const TempDir& dir, const std::string& args) {
+// The shell command that runs the built program as a scheduler would: no display, the
+// user folders of the test's folder (the settings file and the data folder in it).
+// environment holds more NAME='value' assignments, which win over these.
+inline std::string FerrovanCommand(const TempDir& dir, const std::string& args, const std::string& environment = "") {
+  return "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" + dir.Path() +
+         "/data' FERROVAN_SETTINGS_FILE='" + dir.Path() + "/settings.reg' " + environment + " '" FERROVAN_BINARY "' " +
+         args;
+}
+
+// Runs the built program (see FerrovanCommand) and waits for it.
+inline TProcessResult RunFerrovan(const TempDir& dir, const std::string& args, const std::string& environment = "") {
   std::string errFile = dir.Path() + "/stderr.txt";
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" + dir.Path() +
-                        "/data' FERROVAN_SETTINGS_FILE='" + dir.Path() + "/settings.reg' '" FERROVAN_BINARY "' " +
-                        args + " 2>'" + errFile + "'";
+  std::string command = FerrovanCommand(dir, args, environment) + " 2>'" + errFile + "'";
   TProcessResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -54,6 +61,7 @@ inline std::vector<std::string> LogTexts(const std::string& file) {
 
 }  // namespace ferrovan_test
 
+using ferrovan_test::FerrovanCommand;
 using ferrovan_test::LogTexts;
 using ferrovan_test::RunFerrovan;
 using ferrovan_test::TProcessResult;

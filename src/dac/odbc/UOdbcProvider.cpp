@@ -1020,6 +1020,9 @@ class TOdbcConnection : public dac_detail::TConnectionImpl {
     TOdbcHandle env = AllocateEnvironment();
     TOdbcHandle dbc = Allocate(SQL_HANDLE_DBC, &env);
     std::string connectionString = BuildDB2CliConnectionString(settings.Server, settings.Username, settings.Password);
+    // The driver manager aborts the process on an empty driver name instead of failing.
+    if (connectionString.rfind("DRIVER={};", 0) == 0)
+      throw EDatabaseError("No DB2 ODBC driver is registered: the connection names no driver.");
     TWide text = ToWide(connectionString);
     TWide completed(4096, 0);
     SQLSMALLINT completedLength = 0;

@@ -1,11 +1,16 @@
 #include "dialect/db2/UDB2DBLogon.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/USettingsStore.h"
 #include "dac/UDataAccess.h"
 
 const char* const DB2ListKey = "Software\\quillmark\\DB2List";
+const char* const DB2PasswordVariable = "FERROVAN_DB2_PASSWORD";
+const char* const NoDB2DriverMessage =
+    "No DB2 ODBC driver is registered: the ODBC driver manager lists no driver whose name begins with "
+    "\"IBM DB2\" or \"IBM DATA SERVER\" (see odbcinst.ini).";
 
 bool TDB2DBLogonOption::Validate() {
   if (Username.empty())
@@ -20,9 +25,10 @@ bool TDB2DBLogonOption::Validate() {
 }
 
 std::string TDB2DBLogonOption::GetCmdLine() {
-  return " db2_username=" + QuoteCmdLineValue(Username) + " db2_password=" + QuoteCmdLineValue(Password) +
-         " db2_server=" + QuoteCmdLineValue(Server) + " db2_protocol=" + QuoteCmdLineValue(Protocol) +
-         " db2_hostname=" + QuoteCmdLineValue(Hostname) + " db2_port=" + QuoteCmdLineValue(Port);
+  std::string password = PasswordInCmdLine ? " db2_password=" + QuoteCmdLineValue(Password) : "";
+  return " db2_username=" + QuoteCmdLineValue(Username) + password + " db2_server=" + QuoteCmdLineValue(Server) +
+         " db2_protocol=" + QuoteCmdLineValue(Protocol) + " db2_hostname=" + QuoteCmdLineValue(Hostname) +
+         " db2_port=" + QuoteCmdLineValue(Port);
 }
 
 void TDB2DBLogonOption::LoadFromConnection(const TUniConnection& connection) {
@@ -45,11 +51,18 @@ void TDB2DBLogonOption::ApplyToConnection(TUniConnection& connection) {
 void TDB2DBLogonOption::LoadFromParams(const TStringList& params) {
   Username = ParamWithFallback(params, "db2_username", "username");
   Password = ParamWithFallback(params, "db2_password", "password");
+  if (Password.empty())
+    if (const char* fromEnvironment = std::getenv(DB2PasswordVariable)) Password = fromEnvironment;
   Server = ParamWithFallback(params, "db2_server", "server");
   Protocol = ParamWithFallback(params, "db2_protocol", "protocol");
   if (Protocol.empty()) Protocol = "Standard";
   Hostname = ParamWithFallback(params, "db2_hostname", "hostname");
   Port = ParamWithFallback(params, "db2_port", "port");
+}
+
+bool TDB2DBLogon::LogonByParams(const TStringList& params) {
+  if (FindDB2OdbcDriver().empty()) throw EDatabaseError(NoDB2DriverMessage);
+  return TDBLogon::LogonByParams(params);
 }
 
 bool TDB2DBLogon::TestConnection() {

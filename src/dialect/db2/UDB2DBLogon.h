@@ -26,11 +26,18 @@ public:
 class TDB2DBLogon : public TDBLogon {
 public:
   std::unique_ptr<TDBLogonOption> CreateLogonOption() override { return std::make_unique<TDB2DBLogonOption>(); }
+  // Fails with NoDB2DriverMessage, before any connect, when no DB2 driver is registered.
+  bool LogonByParams(const TStringList& params) override;
   // Runs a test query; when that fails, a connection that can be opened still passes.
   // Otherwise the error goes to ShowMessage (when set) and the answer is false.
   bool TestConnection() override;
   std::function<void(const std::string&)> ShowMessage;
 };
+
+// The environment variable a command-line logon takes the DB2 password from when
+// neither "db2_password" nor "password" gives one: it stays out of the process list.
+extern const char* const DB2PasswordVariable;
+extern const char* const NoDB2DriverMessage;
 
 // The installed ODBC driver names, sorted without regard to case.
 std::vector<std::string> ListOdbcDrivers();
