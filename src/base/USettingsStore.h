@@ -3,24 +3,20 @@
 #include <string>
 #include <vector>
 
-// The per-user store of settings that outlive a run: start-window and update-check
-// flags, recent-file lists, stored DB2 logons. It is organised as the per-user
-// registry it stands in for: keys named by backslash paths
-// ("Software\Quillmark\Ferrovan") holding named string and integer values; key and
-// value names compare without regard to case and keep the spelling they were created
-// with.
+// A per-user store of settings that outlive a run, organised as the per-user registry
+// it stands in for: keys named by backslash paths ("Software\Maker\Program") holding
+// named string and integer values; key and value names compare without regard to case
+// and keep the spelling they were created with.
 //
-// The store is one file, ${XDG_CONFIG_HOME:-~/.config}/quillmark/settings.reg, or the
-// file named by FERROVAN_SETTINGS_FILE. Every call reads the file anew and every
-// change rewrites it at once (through a temporary file), so two windows or two
-// processes never work on a stale copy. It can hold passwords: it is created
-// readable and writable by its owner only.
+// The store is one file, named by the caller, who also gives the header line written
+// at its top (none when empty). Every call reads the file anew and every change
+// rewrites it at once (through a temporary file), so two windows or two processes
+// never work on a stale copy. It can hold passwords: it is created readable and
+// writable by its owner only.
 class TSettingsStore {
 public:
-  TSettingsStore();
-  explicit TSettingsStore(std::string fileName);
+  explicit TSettingsStore(std::string fileName, std::string header = "");
 
-  static std::string DefaultFileName();
   const std::string& FileName() const { return File; }
 
   bool KeyExists(const std::string& key) const;
@@ -56,6 +52,7 @@ private:
   void Save(const std::vector<Key>& keys) const;
 
   std::string File;
+  std::string Header;
 };
 
 // A most-recently-used list of file paths kept under one key, newest first, as

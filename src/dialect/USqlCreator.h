@@ -86,22 +86,6 @@ class TSqlCreator {
   std::unique_ptr<TDBHelper> FHelper;
 };
 
-// Literals are filled as quoted texts, which SQLite gives the column's affinity.
-class TSqliteSqlCreator : public TSqlCreator {
- public:
-  std::unique_ptr<TDBHelper> CreateHelper() override;
-};
-
-class TDB2SqlCreator : public TSqlCreator {
- public:
-  std::unique_ptr<TDBHelper> CreateHelper() override;
-  // Date, time and timestamp fields with a fixed format are converted by the database:
-  // TIMESTAMP_FORMAT(:p,'format'). Without one (empty, "Auto Detect", "detect per
-  // record") the value goes to the column as it is.
-  std::string GetParamRef(int index) override;
-  std::string FillValue(const std::string& statement, int index, const std::string& value) override;
-};
-
 // The text as an exact decimal number with "." as separator: sign, digits and one
 // decimal separator of the given kind, optionally an exponent, which is worked into the
 // digits. False for anything else. Numbers never pass through a double on their way to

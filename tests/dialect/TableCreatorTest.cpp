@@ -3,14 +3,14 @@
 #include <filesystem>
 
 #include "base/UExceptions.h"
+#include "db2/UDB2DBDictionary.h"
+#include "db2/UDB2TableCreator.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/UFieldTypeMap.h"
 #include "dialect/USqlExecutor.h"
 #include "dialect/UTableCreator.h"
-#include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/db2/UDB2TableCreator.h"
-#include "dialect/sqlite/USqliteTableCreator.h"
+#include "sqlite/USqliteTableCreator.h"
 
 namespace {
 
