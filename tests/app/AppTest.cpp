@@ -121,6 +121,30 @@ TEST_F(AppObjectTest, UserSettingsLiveWhereTheEnvironmentSaysUnderTheProductsHea
   EXPECT_EQ(UserSettingsFileName(), "/cfg/quillmark/settings.reg");
 }
 
+TEST_F(AppObjectTest, ItsSessionsAndExecutorsReportToItAndKeepItsRecentLists) {
+  std::unique_ptr<TTestApp> app(TTestApp::Create());
+  std::vector<std::string> shown;
+  app->FrontEnd.ShowErrorReport = [&](const std::string& t) { shown.push_back(t); };
+  app->GUIMode = true;
+  const std::string file = Dir.Path() + "/t.uld";
+  WriteFileBytes(file, "[Load]\r\n");
+  auto factory = app->CreateSessionExecutorFactory();
+  auto session = factory->CreateSession(file);
+  EXPECT_EQ(session->LogSink, app.get());
+  EXPECT_EQ(ReadRecentFiles(UserSettingsStore(), "Software\\Quillmark\\Ferrovan\\TableSessions"),
+            std::vector<std::string>{file});
+
+  // A run that cannot start reaches the application's logs and its error report.
+  auto executor = factory->CreateExecutor(file);
+  executor->SetSession(session.get());
+  EXPECT_FALSE(executor->Execute());
+  EXPECT_NE(app->MemoryLogger->GetText().find(
+                "\tIn TConvertSessionExecutor.Execute, The outputer of a conversion must be a convert outputer\r\n"),
+            std::string::npos)
+      << app->MemoryLogger->GetText();
+  EXPECT_EQ(shown, std::vector<std::string>{"Convert Has Exception."});
+}
+
 TEST_F(AppObjectTest, ErrorsReachTheLogsOnlyInGuiMode) {
   std::unique_ptr<TTestApp> app(TTestApp::Create());
   std::vector<std::string> shown;
