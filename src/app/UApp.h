@@ -70,7 +70,6 @@ public:
 
   // The command-line parameters, program name excluded, quotes already removed.
   void SetParameters(const TStringList& params) { Parameters = params; }
-  const TStringList& GetParameters() const { return Parameters; }
 
   // True when the interactive front end is built in and a display is there to show it.
   bool CanRunGUI() const;

@@ -39,7 +39,6 @@ class TSqlCreator {
   const TStringList& GetParamNames() const { return ParamNames; }
   const TStringList& GetFieldTypes() const { return FieldTypes; }
   const TStringList& GetDateFormats() const { return DateFormats; }
-  const TStringList& GetNullValues() const { return NullValues; }
 
   std::string GetFullTableName();
   std::string GetSelectEmptySql();
@@ -59,7 +58,6 @@ class TSqlCreator {
   std::string FieldTypeOf(int index) const;
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
-  char GetDecimalSeparator() const { return DecimalSeparator; }
 
   TDBHelper* Helper();
 

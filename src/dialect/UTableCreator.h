@@ -35,7 +35,6 @@ class TTableCreator {
   // Where the statements run go (the memory log); none: they go nowhere.
   void SetLogSink(TLogSink* sink) { LogSink = sink; }
   void SetTableInfo(TTableInfo* tableInfo) { TableInfo = tableInfo; }
-  TTableInfo* GetTableInfo() const { return TableInfo; }
 
   // BuildSql, then ExecuteSql.
   void CreateTable(TTableInfo* tableInfo);
@@ -108,7 +107,6 @@ class TCreateTableDumbCommand {
   TCreateTableDumbCommand(TSqlExecutor* executor, TTableCreator* creator, TTableCreateHelper* helper)
       : Executor(executor), Creator(creator), Helper(helper) {}
   void Execute();
-  const TTableInfo& GetTableInfo() const { return TableInfo; }
 
  private:
   TSqlExecutor* Executor;
@@ -170,8 +168,6 @@ class TCreateTableCommand {
   // The front end's create-table dialog: shows the proposal, returns whether a table
   // was created.
   std::function<bool(TCreateTableCommand&)> ShowDialog;
-
-  TTableCreator* GetCreator() const { return Creator; }
 
  private:
   TTableCreator* Creator;

@@ -111,11 +111,7 @@ class TDataConverter : public TIterativeConverter {
   // Rows go to the writer in arrays when it can take them, unless the environment
   // variable FERROVAN_ROW_BY_ROW is set to anything but "" or "0".
   static bool RowByRowRequested();
-  // True while the current item's rows are written in arrays.
-  bool WritesArrays() const { return Deferring; }
 
-  // True once the writer began writing in this item and has not ended.
-  bool WritingBegun() const { return Writing; }
   // Ends the writer of an item that failed after writing began, so that what was
   // written is committed and no transaction stays open.
   void EndWriteAfterFailure();
@@ -177,7 +173,6 @@ class TConvertSessionExecutor : public TSessionExecutor {
 
   void SetBatchOutputer(TBatchOutputer* batchOutputer) { BatchOutputer = batchOutputer; }
   TDataConverter& Converter() { return *FConverter; }
-  int TotalRecords() const { return FTotalRecords; }
 
  private:
   void ReportItem(int index, bool succeeded);
