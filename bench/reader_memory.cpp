@@ -16,9 +16,9 @@
 #include <unistd.h>
 
 #include "dac/UDataAccess.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
 #include "engine/UDataReader.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteDBObjectFactory.h"
 
 namespace {
 

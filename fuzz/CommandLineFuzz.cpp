@@ -13,8 +13,8 @@
 #include "app/UCmdLineProcessor.h"
 #include "base/UCommandLine.h"
 #include "base/UStrings.h"
-#include "dialect/db2/UDB2DBLogon.h"
-#include "dialect/sqlite/USqliteDBLogon.h"
+#include "db2/UDB2DBLogon.h"
+#include "sqlite/USqliteDBLogon.h"
 
 namespace {
 

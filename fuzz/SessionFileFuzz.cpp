@@ -21,8 +21,8 @@
 #include "base/UIniFile.h"
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
+#include "db2/UDB2ConvertObjectFactory.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
 #include "session/UMyIniFile.h"
 #include "session/UTransveySession.h"
 

@@ -10,11 +10,13 @@
 
 #include "app/UCmdLineProcessor.h"
 #include "app/UConvertSettings.h"
-#include "app/UFactories.h"
 #include "app/ULogger.h"
 #include "app/USessionExecutorFactory.h"
+#include "app/UUserSettings.h"
 #include "base/UPaths.h"
 #include "dac/UDataAccess.h"
+#include "dialect/UDBObjectFactory.h"
+#include "engine/UConvertObjectFactory.h"
 #include "session/USessionManager.h"
 
 namespace {
@@ -45,7 +47,7 @@ std::string ExecutableAppName() {
   return name;
 }
 
-TApp::TApp() {
+TApp::TApp() : UserSettings(UserSettingsStore()) {
   if (InstanceSlot) throw EAbort();
   InstanceSlot = this;
 }
@@ -135,16 +137,22 @@ void TApp::HandleException(const std::exception& e) {
   ShowError(message);
 }
 
-void AppLogError(const std::string& text) {
-  if (TApp::HasInstance() && TApp::GetInstance().GUIMode) TApp::GetInstance().LogError(text);
+void TApp::AppLogError(const std::string& text) {
+  if (GUIMode) LogError(text);
 }
 
-bool AppGUIMode() { return TApp::HasInstance() && TApp::GetInstance().GUIMode; }
+void TApp::AppShowError(const std::string& text) {
+  if (GUIMode && ErrorPending) ShowError(text);
+}
+
+void AppLogError(const std::string& text) {
+  if (TApp::HasInstance()) TApp::GetInstance().AppLogError(text);
+}
+
+bool AppGUIMode() { return TApp::HasInstance() && TApp::GetInstance().AppGUIMode(); }
 
 void AppShowError(const std::string& text) {
-  if (!TApp::HasInstance()) return;
-  TApp& app = TApp::GetInstance();
-  if (app.GUIMode && app.ErrorPending) app.ShowError(text);
+  if (TApp::HasInstance()) TApp::GetInstance().AppShowError(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -185,6 +193,8 @@ void TDBConvertApp::Initialize() {
     FSourceConvertObjectFactory->SetConnection(FSourceDBObjectFactory->Connection());
   if (FDestDBObjectFactory && FDestConvertObjectFactory)
     FDestConvertObjectFactory->SetConnection(FDestDBObjectFactory->Connection());
+  for (TConvertObjectFactory* factory : {FSourceConvertObjectFactory.get(), FDestConvertObjectFactory.get()})
+    if (factory) factory->SetFetchRows(TConvertSettings::FetchRows());
   FBatchFileCreator =
       std::make_unique<TConvertBatchFileCreator>(FSourceDBObjectFactory.get(), FDestDBObjectFactory.get());
   FSessionManager = std::make_unique<TSessionManager>(FBatchFileCreator.get());
@@ -248,6 +258,9 @@ void TTransvey::RunGUI() {
 }
 
 std::unique_ptr<TSessionExecutorFactory> TTransvey::CreateSessionExecutorFactory() {
-  return std::make_unique<TTransveySessionExecutorFactory>(SourceDBObjectFactory(), DestDBObjectFactory(),
-                                                           SourceConvertObjectFactory(), DestConvertObjectFactory());
+  auto factory = std::make_unique<TTransveySessionExecutorFactory>(
+      SourceDBObjectFactory(), DestDBObjectFactory(), SourceConvertObjectFactory(), DestConvertObjectFactory());
+  factory->LogSink = this;
+  factory->SettingsStore = &UserSettings;
+  return factory;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/UExceptions.h"
+#include "base/UFrontEndSeams.h"
+#include "base/ULogSink.h"
+#include "base/USettingsStore.h"
 #include "base/UStrings.h"
 
 class TFileLogger;
@@ -25,13 +27,6 @@ public:
   EAbort() : Exception("Operation aborted") {}
 };
 
-// What the core needs of the front end. The front end fills these at start-up; a
-// build or a test without it leaves them unset and the core does without.
-struct TFrontEndSeams {
-  std::function<int()> RunInteractive;                         // runs the main window until it closes
-  std::function<void(const std::string&)> ShowErrorReport;     // the error-report window
-};
-
 // Exit codes of a command-line run.
 enum TExitCode : int {
   ecSuccess = 0,
@@ -44,8 +39,9 @@ enum TExitCode : int {
 // Of two outcomes, the one a scheduler must hear about.
 int WorseExitCode(int a, int b);
 
-// The one application object of the process.
-class TApp {
+// The one application object of the process. It is the log sink of the layers below,
+// which it hands down with the factories.
+class TApp : public TLogSink {
 public:
   virtual ~TApp();
   TApp(const TApp&) = delete;
@@ -63,12 +59,17 @@ public:
 
   void LogError(const std::string& text);
   void ShowError(const std::string& text);
-  void LogToMemory(const std::string& text);
+  void LogToMemory(const std::string& text) override;
   void HandleException(const std::exception& e);
+
+  // What AppGUIMode, AppLogError and AppShowError mean, for whoever is handed the
+  // application object as its log sink.
+  bool AppGUIMode() const override { return GUIMode; }
+  void AppLogError(const std::string& text) override;
+  void AppShowError(const std::string& text) override;
 
   // The command-line parameters, program name excluded, quotes already removed.
   void SetParameters(const TStringList& params) { Parameters = params; }
-  const TStringList& GetParameters() const { return Parameters; }
 
   // True when the interactive front end is built in and a display is there to show it.
   bool CanRunGUI() const;
@@ -80,6 +81,8 @@ public:
   std::string AppName;
   std::unique_ptr<TAppSettings> AppSettings;
   TFrontEndSeams FrontEnd;
+  // The per-user settings store, handed to whatever keeps recent lists or logons.
+  TSettingsStore UserSettings;
 
 protected:
   TApp();  // takes the instance slot, or raises EAbort when it is taken
@@ -95,7 +98,8 @@ protected:
 // The file name of the running executable without folder, first ".exe" removed.
 std::string ExecutableAppName();
 
-// The engine's ways to report an error: only an interactive run hears of them.
+// The application object's log sink for code above the layers it is handed to: only
+// an interactive run hears of these; without an application object they do nothing.
 void AppLogError(const std::string& text);
 void AppShowError(const std::string& text);
 bool AppGUIMode();

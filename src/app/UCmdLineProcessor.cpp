@@ -3,17 +3,17 @@
 #include <iostream>
 #include <utility>
 
-#include "app/UFactories.h"
 #include "app/ULogger.h"
 #include "app/USessionExecutorFactory.h"
 #include "base/UExceptions.h"
 #include "base/UPaths.h"
 #include "base/UTextFile.h"
 #include "dialect/UDBLogon.h"
+#include "dialect/UDBObjectFactory.h"
 #include "dialect/USqlExecutor.h"
 #include "engine/UOutputer.h"
-#include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/USessionExecutor.h"
 
 std::string CommandLineUsage() {
   return "Usage: ferrovan key=value ...\n"

@@ -9,7 +9,6 @@ public:
   virtual ~TConvertSettings() = default;
   // Rows a reader fetches per round trip; 50 unless set.
   static int FetchRows() { return 50; }
-  virtual void Apply() {}
 };
 
 // Settings of the application read once at start: whether the start window shows.

@@ -1,10 +1,11 @@
 #include "app/UFerrovan.h"
 
-#include "app/UFactories.h"
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
-#include "dialect/db2/UDB2DBObjectFactory.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "db2/UDB2ConvertObjectFactory.h"
+#include "db2/UDB2DBObjectFactory.h"
+#include "dialect/UDBObjectFactory.h"
+#include "engine/UConvertObjectFactory.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteDBObjectFactory.h"
 
 TApp& TFerrovan::GetInstance() {
   if (!TApp::HasInstance()) {

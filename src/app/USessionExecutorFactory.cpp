@@ -3,12 +3,14 @@
 #include "base/UExceptions.h"
 #include "base/UPaths.h"
 #include "engine/UOutputer.h"
-#include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/USessionExecutor.h"
 #include "session/UTransveySession.h"
 
 std::unique_ptr<TSessionExecutor> TConvertSessionExecutorFactory::CreateExecutor(const std::string&) {
-  return std::make_unique<TConvertSessionExecutor>();
+  auto executor = std::make_unique<TConvertSessionExecutor>();
+  executor->SetLogSink(LogSink);
+  return executor;
 }
 
 std::unique_ptr<TOutputer> TConvertSessionExecutorFactory::CreateOutputer(const std::string&,
@@ -37,6 +39,8 @@ std::unique_ptr<TConvertSession> TTransveySessionExecutorFactory::CreateSession(
                                                           SourceConvertObjectFactory, DestConvertObjectFactory);
   else
     throw Exception("\"" + fileName + "\" is not a session file");
+  session->LogSink = LogSink;
+  session->MruList->Store = SettingsStore;
   session->LoadFromFile(fileName);
   return session;
 }

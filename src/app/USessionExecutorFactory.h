@@ -8,6 +8,8 @@ class TSessionExecutor;
 class TOutputer;
 class TDBObjectFactory;
 class TConvertObjectFactory;
+class TLogSink;
+class TSettingsStore;
 
 // Turns a session file into a runnable session, by its extension.
 class TSessionExecutorFactory {
@@ -17,6 +19,11 @@ public:
   virtual std::unique_ptr<TConvertSession> CreateSession(const std::string& fileName) = 0;
   virtual std::unique_ptr<TSessionExecutor> CreateExecutor(const std::string& fileName) = 0;
   virtual std::unique_ptr<TOutputer> CreateOutputer(const std::string& fileName, const std::string& logFile) = 0;
+
+  // Handed to the sessions and executors made (not owned); without them errors and
+  // dumps go nowhere and no recent list is kept.
+  TLogSink* LogSink = nullptr;
+  TSettingsStore* SettingsStore = nullptr;
 };
 
 class TConvertSessionExecutorFactory : public TSessionExecutorFactory {

@@ -115,19 +115,8 @@ class TStoreLock {
 
 }  // namespace
 
-TSettingsStore::TSettingsStore() : File(DefaultFileName()) {}
-
-TSettingsStore::TSettingsStore(std::string fileName) : File(std::move(fileName)) {}
-
-std::string TSettingsStore::DefaultFileName() {
-  if (const char* f = std::getenv("FERROVAN_SETTINGS_FILE"); f && *f) return f;
-  std::string base;
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
-    base = x;
-  else
-    base = HomeDir() + "/.config";
-  return IncludeTrailingPathDelimiter(base) + "quillmark/settings.reg";
-}
+TSettingsStore::TSettingsStore(std::string fileName, std::string header)
+    : File(std::move(fileName)), Header(std::move(header)) {}
 
 std::vector<TSettingsStore::Key> TSettingsStore::Load() const {
   if (Held) return *Held;
@@ -222,7 +211,7 @@ void TSettingsStore::Transaction(const std::function<void()>& change) {
 std::vector<std::string> TSettingsStore::TakeWarnings() { return std::exchange(Warnings, {}); }
 
 void TSettingsStore::Save(const Keys& keys) const {
-  std::string text = "; Ferrovan per-user settings\n";
+  std::string text = Header.empty() ? std::string() : "; " + Header + "\n";
   for (const auto& k : keys) {
     text += "[" + k.Path + "]\n";
     for (const auto& v : k.Values)

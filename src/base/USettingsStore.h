@@ -5,17 +5,15 @@
 #include <string>
 #include <vector>
 
-// The per-user store of settings that outlive a run: start-window and update-check
-// flags, recent-file lists, stored DB2 logons. It is organised as the per-user
-// registry it stands in for: keys named by backslash paths
-// ("Software\Quillmark\Ferrovan") holding named string and integer values; key and
-// value names compare without regard to case and keep the spelling they were created
-// with.
+// A per-user store of settings that outlive a run, organised as the per-user registry
+// it stands in for: keys named by backslash paths ("Software\Maker\Program") holding
+// named string and integer values; key and value names compare without regard to case
+// and keep the spelling they were created with.
 //
-// The store is one file, ${XDG_CONFIG_HOME:-~/.config}/quillmark/settings.reg, or the
-// file named by FERROVAN_SETTINGS_FILE. Every call reads the file anew and every
-// change rewrites it at once, so two windows or two processes never work on a stale
-// copy. It can hold passwords: it is created readable and writable by its owner only.
+// The store is one file, named by the caller, who also gives the header line written
+// at its top (none when empty). Every call reads the file anew and every change
+// rewrites it at once, so two windows or two processes never work on a stale copy. It
+// can hold passwords: it is created readable and writable by its owner only.
 //
 // Several processes of one user may use the store at once (scheduled jobs starting
 // together): every read and every read-modify-write holds an exclusive lock on the
@@ -27,10 +25,8 @@
 // longer than LockTimeoutMs, raise EInOutError.
 class TSettingsStore {
 public:
-  TSettingsStore();
-  explicit TSettingsStore(std::string fileName);
+  explicit TSettingsStore(std::string fileName, std::string header = "");
 
-  static std::string DefaultFileName();
   const std::string& FileName() const { return File; }
 
   bool KeyExists(const std::string& key) const;
@@ -88,6 +84,7 @@ private:
   std::string LockFileName() const { return File + ".lock"; }
 
   std::string File;
+  std::string Header;
   mutable std::vector<std::string> Warnings;
   // Inside Transaction: the copy every call works on, and whether it changed.
   std::optional<std::vector<Key>> Held;

@@ -249,6 +249,26 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
   return result;
 }
 
+namespace {
+
+bool IsLeadByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+
+}  // namespace
+
+size_t CharCount(std::string_view s) {
+  size_t count = 0;
+  for (char c : s)
+    if (IsLeadByte(c)) ++count;
+  return count;
+}
+
+std::string FirstChars(std::string_view s, size_t count) {
+  size_t chars = 0;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (IsLeadByte(s[i]) && chars++ == count) return std::string(s.substr(0, i));
+  return std::string(s);
+}
+
 // ---------------------------------------------------------------------------
 // Numbers and booleans
 

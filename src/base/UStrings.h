@@ -71,6 +71,12 @@ bool ContainsText(std::string_view s, std::string_view part);
 // Every occurrence of from replaced by to (case-sensitive).
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 
+// Lengths in characters of UTF-8 text, not bytes: a limit on a name or a description
+// must never cut a character in two.
+size_t CharCount(std::string_view s);
+// The first count characters, or the whole text when it has fewer.
+std::string FirstChars(std::string_view s, size_t count);
+
 // Integers: optional sign, decimal digits, or hex written "0x..." or "$...".
 // Surrounding blanks are allowed; anything else makes the text invalid.
 bool TryStrToInt64(std::string_view s, int64_t& value);

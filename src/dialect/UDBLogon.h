@@ -40,9 +40,6 @@ class TDBLogon {
 public:
   virtual ~TDBLogon() = default;
 
-  // Makes the data-access provider of the kind available; the providers here are
-  // linked in, so nothing needs doing.
-  virtual void CreateProvider() {}
   virtual void AfterLogon() {}
   virtual std::unique_ptr<TDBLogonOption> CreateLogonOption() = 0;
   // True when the connection may be used for a run.

@@ -39,7 +39,6 @@ class TSqlCreator {
   const TStringList& GetParamNames() const { return ParamNames; }
   const TStringList& GetFieldTypes() const { return FieldTypes; }
   const TStringList& GetDateFormats() const { return DateFormats; }
-  const TStringList& GetNullValues() const { return NullValues; }
 
   std::string GetFullTableName();
   std::string GetSelectEmptySql();
@@ -59,7 +58,6 @@ class TSqlCreator {
   std::string FieldTypeOf(int index) const;
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
-  char GetDecimalSeparator() const { return DecimalSeparator; }
 
   TDBHelper* Helper();
 
@@ -84,22 +82,6 @@ class TSqlCreator {
 
  private:
   std::unique_ptr<TDBHelper> FHelper;
-};
-
-// Literals are filled as quoted texts, which SQLite gives the column's affinity.
-class TSqliteSqlCreator : public TSqlCreator {
- public:
-  std::unique_ptr<TDBHelper> CreateHelper() override;
-};
-
-class TDB2SqlCreator : public TSqlCreator {
- public:
-  std::unique_ptr<TDBHelper> CreateHelper() override;
-  // Date, time and timestamp fields with a fixed format are converted by the database:
-  // TIMESTAMP_FORMAT(:p,'format'). Without one (empty, "Auto Detect", "detect per
-  // record") the value goes to the column as it is.
-  std::string GetParamRef(int index) override;
-  std::string FillValue(const std::string& statement, int index, const std::string& value) override;
 };
 
 // The text as an exact decimal number with "." as separator: sign, digits and one

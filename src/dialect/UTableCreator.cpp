@@ -3,43 +3,20 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/UApp.h"
-#include "app/UFactories.h"
 #include "base/UExceptions.h"
+#include "base/ULogSink.h"
 #include "dialect/UDBDictionary.h"
+#include "dialect/UDBObjectFactory.h"
 #include "dialect/UFieldTypeMap.h"
 #include "dialect/USqlExecutor.h"
 
 namespace {
-
-// Limits count characters, not bytes: a UTF-8 name must never be cut inside one.
-size_t CharCount(const std::string& s) {
-  size_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-std::string FirstChars(const std::string& s, size_t count) {
-  size_t chars = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (chars == count) return s.substr(0, i);
-      ++chars;
-    }
-  }
-  return s;
-}
 
 bool IsPlainIdentifier(const std::string& s) {
   if (s.empty()) return false;
   for (unsigned char c : s)
     if (!(std::isalnum(c) || c == '_')) return false;
   return true;
-}
-
-void LogToMemory(const std::string& text) {
-  if (TApp::HasInstance()) TApp::GetInstance().LogToMemory(text);
 }
 
 }  // namespace
@@ -72,6 +49,10 @@ void TTableCreator::FillKeywords() {
 void TTableCreator::CreateTable(TTableInfo* tableInfo) {
   BuildSql(tableInfo);
   ExecuteSql();
+}
+
+void TTableCreator::LogToMemory(const std::string& text) {
+  if (LogSink) LogSink->LogToMemory(text);
 }
 
 void TTableCreator::ExecuteSql() {
@@ -170,14 +151,11 @@ void TCreateTableDumbCommand::Execute() {
 
 // ---------------------------------------------------------------------------
 
-TCreateDestTableCommand::TCreateDestTableCommand(TDBObjectFactory* factory) {
+TCreateDestTableCommand::TCreateDestTableCommand(TDBObjectFactory* factory, TLogSink* logSink) {
   if (!factory) throw Exception("No destination database factory to create the table with");
-  if (TApp::HasInstance()) {
-    if (auto* app = dynamic_cast<TDBConvertApp*>(&TApp::GetInstance()))
-      if (app->DestConvertObjectFactory()) app->DestConvertObjectFactory()->SetConnection(factory->Connection());
-  }
   FExecutor = factory->CreateSqlExecutor();
   FCreator = factory->CreateTableCreator();
+  if (FCreator) FCreator->SetLogSink(logSink);
   FHelper = std::make_unique<TTableCreateHelper>();
   FCommand = std::make_unique<TCreateTableDumbCommand>(FExecutor.get(), FCreator.get(), FHelper.get());
 }

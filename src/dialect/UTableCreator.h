@@ -9,6 +9,7 @@
 
 class TDBHelper;
 class TDBObjectFactory;
+class TLogSink;
 class TSqlExecutor;
 
 // Turns a table definition into CREATE TABLE and CREATE INDEX texts, makes and
@@ -31,8 +32,9 @@ class TTableCreator {
   virtual bool SupportsAutoIncrement() { return false; }
 
   void SetExecutor(TSqlExecutor* executor) { Executor = executor; }
+  // Where the statements run go (the memory log); none: they go nowhere.
+  void SetLogSink(TLogSink* sink) { LogSink = sink; }
   void SetTableInfo(TTableInfo* tableInfo) { TableInfo = tableInfo; }
-  TTableInfo* GetTableInfo() const { return TableInfo; }
 
   // BuildSql, then ExecuteSql.
   void CreateTable(TTableInfo* tableInfo);
@@ -75,8 +77,10 @@ class TTableCreator {
   TTableInfo* TableInfo = nullptr;
   std::unique_ptr<TFieldInfo> FieldInfo;
   TSqlExecutor* Executor = nullptr;
+  TLogSink* LogSink = nullptr;
 
  private:
+  void LogToMemory(const std::string& text);
   std::string MakeName(const std::string& name, const char* keywordPrefix, int maxLength);
   std::string CheckName(const std::string& name, const std::string& label, int maxLength);
 };
@@ -103,7 +107,6 @@ class TCreateTableDumbCommand {
   TCreateTableDumbCommand(TSqlExecutor* executor, TTableCreator* creator, TTableCreateHelper* helper)
       : Executor(executor), Creator(creator), Helper(helper) {}
   void Execute();
-  const TTableInfo& GetTableInfo() const { return TableInfo; }
 
  private:
   TSqlExecutor* Executor;
@@ -117,9 +120,8 @@ class TCreateTableDumbCommand {
 class TCreateDestTableCommand {
  public:
   // Executor and table creator come from factory, the destination database factory;
-  // the application's destination convert factory, when there is one, is bound to
-  // its connection.
-  explicit TCreateDestTableCommand(TDBObjectFactory* factory);
+  // the statements go to logSink's memory log.
+  explicit TCreateDestTableCommand(TDBObjectFactory* factory, TLogSink* logSink = nullptr);
   ~TCreateDestTableCommand();
   TCreateDestTableCommand(const TCreateDestTableCommand&) = delete;
   TCreateDestTableCommand& operator=(const TCreateDestTableCommand&) = delete;
@@ -166,8 +168,6 @@ class TCreateTableCommand {
   // The front end's create-table dialog: shows the proposal, returns whether a table
   // was created.
   std::function<bool(TCreateTableCommand&)> ShowDialog;
-
-  TTableCreator* GetCreator() const { return Creator; }
 
  private:
   TTableCreator* Creator;

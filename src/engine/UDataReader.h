@@ -84,9 +84,7 @@ class TDBReader : public TDataReader {
   void SetSql(const std::string& sql) { Sql = sql; }
   const std::string& GetSql() const { return Sql; }
   void SetSchemaName(const std::string& name) { SchemaName = name; }
-  const std::string& GetSchemaName() const { return SchemaName; }
   void SetTableName(const std::string& name) { TableName = name; }
-  const std::string& GetTableName() const { return TableName; }
   // Non-empty before Open: the built statement reads only these columns. Filled from
   // the result set at Open when empty.
   TStringList& ColumnNames() { return FColumnNames; }

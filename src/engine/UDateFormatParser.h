@@ -70,11 +70,6 @@ class TDateFormatParser {
   // The detector format name a format text stands for ("DD/MM/YYYY" -> "dd/mm/yyyy"
   // for DB2), or the text itself when it names none.
   std::string FormatNameOf(const std::string& format) const;
-  const TDateFormatDetector& GetDetector() const { return *Detector; }
-  const TDateLocaleTranslator& GetTranslator() const { return *Translator; }
-  const std::string& GetCurrentFormat() const { return CurrentFormat; }
-  const std::string& GetCurrentValue() const { return CurrentValue; }
-  const std::string& GetGivenFormat() const { return GivenFormat; }
 
  protected:
   // localeName: see TDateLocaleTranslator; empty for the process environment. A

@@ -65,7 +65,6 @@ class TConvertOutputer : public TOutputer {
   virtual void OnProgressEvent(TConvertStatus* sender) = 0;
 
   void SetStatus(TConvertStatus* status) { Status = status; }
-  TConvertStatus* GetStatus() const { return Status; }
 
  protected:
   TConvertStatus* Status = nullptr;

@@ -13,7 +13,6 @@ class TFileWriter : public TDataWriter {
 
   // UTF-16 little endian when set, UTF-8 (this program's 8-bit code page) otherwise.
   void SetUnicode(bool flag) { Unicode = flag; }
-  bool GetUnicode() const { return Unicode; }
   // The file is written under the name exactly as given; only the description shows
   // the date placeholders #yyyy#, #mm#, #dd#, #hh#, #mi#, #ss# (any letter case) replaced.
   void SetFileName(const std::string& name);
@@ -50,7 +49,6 @@ class TSqlWriter : public TFileWriter {
   void BackupFile();
 
   void SetSqlCreator(TSqlCreator* creator) { SqlCreator = creator; }
-  TSqlCreator* GetSqlCreator() const { return SqlCreator; }
   bool GetAppend() const { return Append; }
 
  private:

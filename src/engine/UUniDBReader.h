@@ -67,8 +67,6 @@ class TUniDBReader : public TDBReader {
   TUniConnection* Connection() const;
   TUniQuery* Query() const { return FQuery.get(); }
   TDBHelper* DBHelper() const { return FDBHelper.get(); }
-  // Whether the query may count its rows itself ("QueryRecCount").
-  bool GetQueryRecCount() const { return FQueryRecCount; }
 
  protected:
   // Each dialect reader calls this from its constructor, where CreateDBHelper is its

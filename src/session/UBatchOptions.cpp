@@ -8,12 +8,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/UFactories.h"
 #include "base/UExceptions.h"
 #include "base/UPaths.h"
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
 #include "dialect/UDBLogon.h"
+#include "dialect/UDBObjectFactory.h"
 
 namespace {
 

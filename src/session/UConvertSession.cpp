@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/UApp.h"
 #include "base/UExceptions.h"
+#include "base/ULogSink.h"
 #include "base/UPaths.h"
 #include "base/USettingsStore.h"
 #include "base/UTextFile.h"
@@ -14,8 +14,8 @@
 // --- TMruList
 
 void TMruList::Add(const std::string& fileName) {
-  if (RegistryKey.empty()) return;
-  TSettingsStore store;
+  if (RegistryKey.empty() || !Store) return;
+  TSettingsStore& store = *Store;
   try {
     AddRecentFile(store, RegistryKey, fileName, MaxItems);
   } catch (const std::exception& e) {
@@ -25,8 +25,8 @@ void TMruList::Add(const std::string& fileName) {
 }
 
 std::vector<std::string> TMruList::Items() const {
-  if (RegistryKey.empty()) return {};
-  TSettingsStore store;
+  if (RegistryKey.empty() || !Store) return {};
+  TSettingsStore& store = *Store;
   std::vector<std::string> items;
   try {
     items = ReadRecentFiles(store, RegistryKey);
@@ -61,6 +61,7 @@ void TTaskSession::LoadFromFile(const std::string& fileName) {
 bool TTaskSession::IsChanged() {
   if (FileName.empty()) return true;
   auto saved = CreateSameKind();
+  saved->MruList->Store = MruList->Store;
   saved->LoadFromFile(FileName);
   return !SameAs(*saved);
 }
@@ -127,24 +128,24 @@ std::string TConvertSession::GetItemDestName(int index) const { return TableMapO
 bool TConvertSession::IsItemSkipped(int index) const { return TableMapOptions->IsExcluded(index); }
 
 void TConvertSession::DumpSession() {
-  if (!TApp::HasInstance() || !TApp::GetInstance().GUIMode) return;
-  TApp& app = TApp::GetInstance();
-  app.LogToMemory("Session Desc: " + GetCaption());
+  if (!LogSink || !LogSink->AppGUIMode()) return;
+  TLogSink& log = *LogSink;
+  log.LogToMemory("Session Desc: " + GetCaption());
   std::string path;
   try {
     path = GetAppDataDir("Ferrovan") + "recent." + DefaultExt;
     WriteFileBytes(path, "\r\n");
   } catch (const std::exception& e) {
-    app.LogToMemory("Cannot create template session file \"" + path + "\": " + ExceptionMessage(e));
+    log.LogToMemory("Cannot create template session file \"" + path + "\": " + ExceptionMessage(e));
     return;
   }
   try {
     SaveOptions(path);
-    app.LogToMemory(ReadTextFile(path));
+    log.LogToMemory(ReadTextFile(path));
   } catch (const Exception& e) {
-    app.LogToMemory("Cannot dump session file: " + e.Message + "\r\n" + e.StackTrace);
+    log.LogToMemory("Cannot dump session file: " + e.Message + "\r\n" + e.StackTrace);
   } catch (const std::exception& e) {
-    app.LogToMemory("Cannot dump session file: " + ExceptionMessage(e));
+    log.LogToMemory("Cannot dump session file: " + ExceptionMessage(e));
   }
 }
 

@@ -9,11 +9,13 @@
 
 class TDBObjectFactory;
 class TConvertObjectFactory;
+class TLogSink;
+class TSettingsStore;
 class TTableDestOptions;
 class TBatchDBDestOptions;
 
 // The recent session files of one session kind, newest first, kept in the per-user
-// settings store under RegistryKey. Without a key nothing is kept.
+// settings store under RegistryKey. Without a key or a store nothing is kept.
 class TMruList {
  public:
   static constexpr size_t MaxItems = 10;
@@ -28,6 +30,8 @@ class TMruList {
   std::vector<std::string> TakeWarnings() { return std::exchange(Warnings, {}); }
 
   std::string RegistryKey;
+  // The per-user store, handed in by whoever makes the session (not owned).
+  TSettingsStore* Store = nullptr;
 
  private:
   mutable std::vector<std::string> Warnings;
@@ -54,7 +58,8 @@ class TTaskSession {
   virtual void SaveOptions(const std::string& fileName) = 0;
   // A new session holding nothing worth saving.
   virtual bool IsBlank() const = 0;
-  // A new, empty session of the same class with the same factories.
+  // A new, empty session of the same class with the same factories; its recent list
+  // and log sink are the caller's to hand in.
   virtual std::unique_ptr<TTaskSession> CreateSameKind() const = 0;
 
   // True when there is no file, or when the file on disk holds other values.
@@ -102,8 +107,8 @@ class TConvertSession : public TTaskSession {
   virtual std::string GetItemDestName(int index) const;
   bool IsItemSkipped(int index) const;
 
-  // In GUI mode, puts the caption and the session's keys into the memory log for an
-  // error report, through the file "recent.<ext>" in the application-data folder.
+  // In GUI mode, puts the caption and the session's keys into LogSink's memory log for
+  // an error report, through the file "recent.<ext>" in the application-data folder.
   // Nothing of it reaches the user or stops the run.
   void DumpSession();
 
@@ -116,6 +121,9 @@ class TConvertSession : public TTaskSession {
   TDBObjectFactory* DestDBObjectFactory;
   TConvertObjectFactory* SourceConvertObjectFactory;
   TConvertObjectFactory* DestConvertObjectFactory;
+  // Where the session dump and the statements of tables it creates go (not owned);
+  // none: nowhere.
+  TLogSink* LogSink = nullptr;
 
  protected:
   // The options and the session information. The constructor of each concrete class

@@ -1,10 +1,11 @@
 #include "session/UDBConvertOptions.h"
 
-#include "app/UFactories.h"
 #include "base/UExceptions.h"
 #include "base/UIniFile.h"
 #include "dialect/UDBDictionary.h"
+#include "dialect/UDBObjectFactory.h"
 #include "dialect/USqlCreator.h"
+#include "engine/UConvertObjectFactory.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/USqlWriter.h"

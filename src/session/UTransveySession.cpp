@@ -1,9 +1,9 @@
 #include "session/UTransveySession.h"
 
-#include "app/UFactories.h"
 #include "base/UExceptions.h"
 #include "dac/UDataAccess.h"
 #include "dialect/UDBDictionary.h"
+#include "dialect/UDBObjectFactory.h"
 #include "dialect/UTableCreator.h"
 #include "session/UDBConvertOptions.h"
 #include "session/UTableMapOptions.h"
@@ -11,23 +11,6 @@
 namespace {
 
 std::string Description(const std::string& from, const std::string& to) { return "From : " + from + "\r\nTo : " + to; }
-
-// Number of characters of a UTF-8 text.
-size_t CharCount(const std::string& text) {
-  size_t count = 0;
-  for (unsigned char c : text)
-    if ((c & 0xC0) != 0x80) ++count;
-  return count;
-}
-
-// The first count characters of a UTF-8 text, never cutting one in two.
-std::string FirstChars(const std::string& text, size_t count) {
-  size_t chars = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && chars++ == count) return text.substr(0, i);
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -173,7 +156,7 @@ std::string TTransveyBatchLoadSession::CreateDestTable(const std::string& source
     throw Exception("No source database to create the table from");
   TDBDictionary& source = *SourceDBObjectFactory->Dictionary();
   auto columns = source.GetColumns(TableSourceOptions->TableOptions->Schema, sourceName);
-  TCreateDestTableCommand command(DestDBObjectFactory);
+  TCreateDestTableCommand command(DestDBObjectFactory, LogSink);
   std::string destKind = DestDBObjectFactory->Dictionary() ? DestDBObjectFactory->Dictionary()->GetProviderName() : "";
   // In the destination schema of the session, where the destination columns are looked up.
   command.Execute(source.GetProviderName(), destKind, sourceName, *columns, BatchDestOptions().DestSchema);

@@ -3,6 +3,7 @@
 #include "app/UApp.h"
 #include "app/UConvertSettings.h"
 #include "app/ULogger.h"
+#include "app/UUserSettings.h"
 #include "AppTestSupport.h"
 #include "base/UPaths.h"
 #include "base/USettingsStore.h"
@@ -92,7 +93,7 @@ TEST_F(AppObjectTest, EveryReaderFetchesFiftyRows) {
 
 TEST_F(AppObjectTest, StartWindowFlagIsCreatedEmptyOnFirstStart) {
   const std::string key = "Software\\Quillmark\\Ferrovan";
-  TSettingsStore store;
+  TSettingsStore store = UserSettingsStore();
   struct Case {
     const char* stored;  // nullptr: not there yet
     bool showLaunch;
@@ -106,6 +107,42 @@ TEST_F(AppObjectTest, StartWindowFlagIsCreatedEmptyOnFirstStart) {
     EXPECT_EQ(settings.ShowLaunch, c.showLaunch) << (c.stored ? c.stored : "(missing)");
     EXPECT_TRUE(store.ValueExists(key, "NotShowLaunch"));
   }
+}
+
+TEST_F(AppObjectTest, UserSettingsLiveWhereTheEnvironmentSaysUnderTheProductsHeader) {
+  UserSettingsStore().WriteString("Software\\Quillmark\\Ferrovan", "NotShowLaunch", "");
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "/settings.reg").rfind("; Ferrovan per-user settings\n[", 0), 0u);
+  {
+    ScopedEnv file("FERROVAN_SETTINGS_FILE", "/x/y.reg");
+    EXPECT_EQ(UserSettingsFileName(), "/x/y.reg");
+  }
+  ScopedEnv file("FERROVAN_SETTINGS_FILE", "");
+  ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+  EXPECT_EQ(UserSettingsFileName(), "/cfg/quillmark/settings.reg");
+}
+
+TEST_F(AppObjectTest, ItsSessionsAndExecutorsReportToItAndKeepItsRecentLists) {
+  std::unique_ptr<TTestApp> app(TTestApp::Create());
+  std::vector<std::string> shown;
+  app->FrontEnd.ShowErrorReport = [&](const std::string& t) { shown.push_back(t); };
+  app->GUIMode = true;
+  const std::string file = Dir.Path() + "/t.uld";
+  WriteFileBytes(file, "[Load]\r\n");
+  auto factory = app->CreateSessionExecutorFactory();
+  auto session = factory->CreateSession(file);
+  EXPECT_EQ(session->LogSink, app.get());
+  EXPECT_EQ(ReadRecentFiles(UserSettingsStore(), "Software\\Quillmark\\Ferrovan\\TableSessions"),
+            std::vector<std::string>{file});
+
+  // A run that cannot start reaches the application's logs and its error report.
+  auto executor = factory->CreateExecutor(file);
+  executor->SetSession(session.get());
+  EXPECT_FALSE(executor->Execute());
+  EXPECT_NE(app->MemoryLogger->GetText().find(
+                "\tIn TConvertSessionExecutor.Execute, The outputer of a conversion must be a convert outputer\r\n"),
+            std::string::npos)
+      << app->MemoryLogger->GetText();
+  EXPECT_EQ(shown, std::vector<std::string>{"Convert Has Exception."});
 }
 
 TEST_F(AppObjectTest, ErrorsReachTheLogsOnlyInGuiMode) {

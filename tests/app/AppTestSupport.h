@@ -5,22 +5,23 @@
 #include <vector>
 
 #include "app/UApp.h"
-#include "app/UFactories.h"
 #include "app/USessionExecutorFactory.h"
 #include "base/UExceptions.h"
 #include "dac/UDataAccess.h"
-#include "dialect/sqlite/USqliteDBDictionary.h"
-#include "dialect/sqlite/USqliteReader.h"
 #include "dialect/UDBLogon.h"
+#include "dialect/UDBObjectFactory.h"
 #include "dialect/USqlCreator.h"
-#include "dialect/sqlite/USqliteTableCreator.h"
+#include "engine/UConvertObjectFactory.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
 #include "engine/UOutputer.h"
-#include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/USessionExecutor.h"
 #include "session/UTransveySession.h"
+#include "sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteReader.h"
+#include "sqlite/USqliteTableCreator.h"
 
 // A logon that records what it was given and answers as told: the command-line
 // processor's own behaviour is under test here, not a database.

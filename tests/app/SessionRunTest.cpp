@@ -7,10 +7,10 @@
 
 #include "base/UStrings.h"
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2DBLogon.h"
-#include "dialect/db2/UDB2DBObjectFactory.h"
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "db2/UDB2DBLogon.h"
+#include "db2/UDB2DBObjectFactory.h"
 #include "session/UBatchOptions.h"
+#include "sqlite/USqliteDBObjectFactory.h"
 #include "support/Db2Server.h"
 #include "support/DbRows.h"
 #include "support/RunFerrovan.h"

@@ -109,12 +109,12 @@ TEST(SettingsStoreTest, KeysAndValuesLikeTheRegistry) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);  // stored passwords are for the owner only
 }
 
-TEST(SettingsStoreTest, LocationFollowsTheEnvironment) {
-  {
-    ScopedEnv file("FERROVAN_SETTINGS_FILE", "/x/y.reg");
-    EXPECT_EQ(TSettingsStore::DefaultFileName(), "/x/y.reg");
-  }
-  ScopedEnv file("FERROVAN_SETTINGS_FILE", "");
-  ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
-  EXPECT_EQ(TSettingsStore::DefaultFileName(), "/cfg/quillmark/settings.reg");
+TEST(SettingsStoreTest, TheCallerNamesTheFileAndItsHeader) {
+  TempDir dir;
+  TSettingsStore headed(dir.Path() + "/headed.reg", "Someone's settings");
+  headed.WriteInteger("K", "V", 1);
+  EXPECT_EQ(ReadFileBytes(dir.Path() + "/headed.reg"), "; Someone's settings\n[K]\n\"V\"=dword:1\n");
+  TSettingsStore plain(dir.Path() + "/plain.reg");
+  plain.WriteInteger("K", "V", 1);
+  EXPECT_EQ(ReadFileBytes(dir.Path() + "/plain.reg"), "[K]\n\"V\"=dword:1\n");
 }

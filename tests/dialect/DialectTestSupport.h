@@ -7,8 +7,8 @@
 #include <string>
 
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2DBObjectFactory.h"
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "db2/UDB2DBObjectFactory.h"
+#include "sqlite/USqliteDBObjectFactory.h"
 #include "support/Db2Server.h"
 #include "support/TempDir.h"
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "db2/UDB2DBDictionary.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/USqlExecutor.h"
-#include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteDBDictionary.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "base/UCommandLine.h"
 #include "base/USettingsStore.h"
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2DBLogon.h"
-#include "dialect/sqlite/USqliteDBLogon.h"
+#include "db2/UDB2DBLogon.h"
+#include "sqlite/USqliteDBLogon.h"
 #include "support/Db2Server.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "base/UExceptions.h"
+#include "db2/UDB2SqlCreator.h"
 #include "dialect/USqlCreator.h"
+#include "sqlite/USqliteSqlCreator.h"
 
 namespace {
 

@@ -3,14 +3,15 @@
 #include <filesystem>
 
 #include "base/UExceptions.h"
+#include "db2/UDB2DBDictionary.h"
+#include "db2/UDB2TableCreator.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/UFieldTypeMap.h"
 #include "dialect/USqlExecutor.h"
 #include "dialect/UTableCreator.h"
-#include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/db2/UDB2TableCreator.h"
-#include "dialect/sqlite/USqliteTableCreator.h"
+#include "sqlite/USqliteTableCreator.h"
+#include "support/RecordingLogSink.h"
 
 namespace {
 
@@ -345,6 +346,20 @@ TEST(SqliteTableCreator, CreatesTheTableWithKeyAndIndexesInAFile) {
   EXPECT_FALSE(created);
   EXPECT_EQ(message.rfind("Table create failed: \r\n", 0), 0u) << message;
   EXPECT_NE(message.find("already exists"), std::string::npos) << message;
+}
+
+TEST(CreateDestTableCommand, ItsStatementsGoToTheMemoryLogOfTheSinkHandedIn) {
+  SqliteFile file;
+  TStringList columns{"Id=INTEGER", "Name=TEXT"};
+  TRecordingLogSink sink;
+  TCreateDestTableCommand command(&file.Factory, &sink);
+  command.Execute("Sqlite", "Sqlite", "Logged", columns);
+  EXPECT_EQ(sink.Memory, std::vector<std::string>{command.Creator()->SqlText});
+  EXPECT_NE(sink.Memory[0].find("[Logged]"), std::string::npos) << sink.Memory[0];
+
+  TCreateDestTableCommand unlogged(&file.Factory);
+  EXPECT_NO_THROW(unlogged.Execute("Sqlite", "Sqlite", "Unlogged", columns));
+  EXPECT_EQ(sink.Memory.size(), 1u);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,13 +6,15 @@
 
 #include "base/UExceptions.h"
 #include "dac/UDataAccess.h"
+#include "db2/UDB2ConvertObjectFactory.h"
+#include "db2/UDB2SqlCreator.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/USqlCreator.h"
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteSqlCreator.h"
 #include "support/DbRows.h"
 
 namespace {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "dac/UDataAccess.h"
+#include "db2/UDB2ConvertObjectFactory.h"
+#include "db2/UDB2DBDictionary.h"
+#include "db2/UDB2Reader.h"
 #include "dialect/DialectTestSupport.h"
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
-#include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/db2/UDB2Reader.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteReader.h"
 #include "engine/UDataReader.h"
 #include "engine/UUniDBReader.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteReader.h"
 
 namespace {
 

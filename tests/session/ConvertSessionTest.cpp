@@ -24,22 +24,29 @@ const char* const TableKeys =
 class SessionFiles : public ::testing::Test {
  protected:
   std::string File(const std::string& name) const { return Dir.Path() + "/" + name; }
+  template <class Session>
+  std::unique_ptr<Session> WithStore(std::unique_ptr<Session> session) {
+    session->MruList->Store = &Store;
+    return session;
+  }
   std::unique_ptr<TTransveyTableLoadSession> TableSession() {
-    return std::make_unique<TTransveyTableLoadSession>(nullptr, nullptr, nullptr, &Convert);
+    return WithStore(std::make_unique<TTransveyTableLoadSession>(nullptr, nullptr, nullptr, &Convert));
   }
   std::unique_ptr<TTransveyQueryLoadSession> QuerySession() {
-    return std::make_unique<TTransveyQueryLoadSession>(nullptr, nullptr, nullptr, &Convert);
+    return WithStore(std::make_unique<TTransveyQueryLoadSession>(nullptr, nullptr, nullptr, &Convert));
   }
   std::unique_ptr<TTransveyBatchLoadSession> BatchSession() {
-    return std::make_unique<TTransveyBatchLoadSession>(nullptr, nullptr, nullptr, &Convert);
+    return WithStore(std::make_unique<TTransveyBatchLoadSession>(nullptr, nullptr, nullptr, &Convert));
   }
   std::unique_ptr<TConvertSession> Load(const std::string& fileName) {
     TTransveySessionExecutorFactory factory(nullptr, nullptr, nullptr, &Convert);
+    factory.SettingsStore = &Store;
     return factory.CreateSession(fileName);
   }
 
   TempDir Dir;
   ScopedEnv Settings{"FERROVAN_SETTINGS_FILE", Dir.Path() + "/settings.reg"};
+  TSettingsStore Store{Dir.Path() + "/settings.reg"};
   ScopedEnv Data{"XDG_DATA_HOME", Dir.Path() + "/data"};
   TPlainConvertObjectFactory Convert;
 };
@@ -306,7 +313,7 @@ TEST_F(SessionFiles, RecentListsHoldTenFilesPerKindNewestFirst) {
   auto batch = BatchSession();
   batch->SaveToFile(File("a.ula"));
 
-  TSettingsStore store;
+  TSettingsStore& store = Store;
   auto tables = ReadRecentFiles(store, "Software\\Quillmark\\Ferrovan\\TableSessions");
   ASSERT_EQ(tables.size(), 10u);
   EXPECT_EQ(tables[0], File("t5.uld"));
@@ -345,9 +352,10 @@ class TDumpApp : public TTransvey {
 TEST_F(SessionFiles, SessionDumpGoesToTheMemoryLogInGuiModeOnly) {
   auto session = TableSession();
   session->TableDestOptions().DestTable = "ALBUM";
-  session->DumpSession();  // no application: nothing happens
+  session->DumpSession();  // no log sink: nothing happens
 
   std::unique_ptr<TDumpApp> app(TDumpApp::Create());
+  session->LogSink = app.get();
   session->DumpSession();
   EXPECT_EQ(app->MemoryLogger->GetText().find("Session Desc"), std::string::npos);
 

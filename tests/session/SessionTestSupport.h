@@ -3,15 +3,15 @@
 #include <memory>
 #include <string>
 
-#include "app/UFactories.h"
 #include "base/UIniFile.h"
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
 #include "dialect/USqlCreator.h"
-#include "dialect/sqlite/USqliteReader.h"
+#include "engine/UConvertObjectFactory.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
+#include "sqlite/USqliteReader.h"
 
 // A convert-object factory handing out the engine's base objects: the options only
 // keep and pass them on, which is all these tests look at.

@@ -6,9 +6,9 @@
 
 #include "dac/UDataAccess.h"
 #include "dialect/DialectTestSupport.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
 #include "engine/UDataReader.h"
 #include "session/UConvertOptions.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UFactories.h"
+#include "dialect/UDBObjectFactory.h"
 
 // The SQLite side: the engine runs in-process on one database file.
 class TSqliteDBObjectFactory : public TDBObjectFactory {

@@ -1,10 +1,10 @@
-#include "engine/USessionExecutor.h"
+#include "session/USessionExecutor.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/UApp.h"
 #include "base/UExceptions.h"
+#include "base/ULogSink.h"
 #include "engine/UDataReader.h"
 #include "engine/UDataWriter.h"
 #include "session/UConvertSession.h"
@@ -18,9 +18,10 @@ Exception AsException(const std::exception& e) {
   return Exception(e.what());
 }
 
-void LogErrorWithTrace(const std::string& text, const Exception& e) {
-  AppLogError(text);
-  AppLogError(e.StackTrace);
+void LogToSink(TLogSink* sink, const std::string& text, const Exception& e) {
+  if (!sink) return;
+  sink->AppLogError(text);
+  sink->AppLogError(e.StackTrace);
 }
 
 }  // namespace
@@ -73,6 +74,12 @@ void TIterativeConverter::LimitReached() {
   FLimitExceeded = true;
   FStatus.Message = "Maxinum error count (" + std::to_string(ErrorLimit) + ") exceeded. ";
   FStatus.FireMessage();
+}
+
+bool TIterativeConverter::AppGUIMode() const { return LogSink && LogSink->AppGUIMode(); }
+
+void TIterativeConverter::LogErrorWithTrace(const std::string& text, const Exception& e) {
+  LogToSink(LogSink, text, e);
 }
 
 void TIterativeConverter::UpdateProgress() {
@@ -353,6 +360,19 @@ TConvertSessionExecutor::~TConvertSessionExecutor() = default;
 void TConvertSessionExecutor::SetSession(TConvertSession* session) {
   TSessionExecutor::SetSession(session);
   ConvertSession = session;
+}
+
+void TConvertSessionExecutor::SetLogSink(TLogSink* sink) {
+  TSessionExecutor::SetLogSink(sink);
+  FConverter->LogSink = sink;
+}
+
+void TConvertSessionExecutor::AppShowError(const std::string& text) {
+  if (LogSink) LogSink->AppShowError(text);
+}
+
+void TConvertSessionExecutor::LogErrorWithTrace(const std::string& text, const Exception& e) {
+  LogToSink(LogSink, text, e);
 }
 
 bool TConvertSessionExecutor::Execute() {

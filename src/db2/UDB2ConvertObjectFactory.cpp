@@ -1,7 +1,7 @@
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
+#include "db2/UDB2ConvertObjectFactory.h"
 
-#include "dialect/USqlCreator.h"
-#include "dialect/db2/UDB2Reader.h"
+#include "db2/UDB2Reader.h"
+#include "db2/UDB2SqlCreator.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
 

@@ -1,7 +1,7 @@
-#include "dialect/db2/UDB2Reader.h"
+#include "db2/UDB2Reader.h"
 
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2DBDictionary.h"
+#include "db2/UDB2DBDictionary.h"
 
 TDB2Reader::TDB2Reader() : FRecordCounter(std::make_unique<TDB2RecordCounter>()) { InitDBHelper(); }
 

@@ -1,4 +1,4 @@
-#include "dialect/db2/UDB2DBDictionary.h"
+#include "db2/UDB2DBDictionary.h"
 
 #include "base/UExceptions.h"
 #include "dac/UDataAccess.h"

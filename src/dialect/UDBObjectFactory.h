@@ -7,10 +7,6 @@ class TDBDictionary;
 class TDBLogon;
 class TTableCreator;
 class TUniSqlExecutor;
-class TDBReader;
-class TDataWriter;
-class TSqlCreator;
-class TDateFormatParser;
 
 // The source of connection-related objects of one kind of database. It owns the one
 // connection of its side, shared by its dictionary, its logon and everything the
@@ -42,25 +38,4 @@ private:
   std::unique_ptr<TUniConnection> FConnection;
   std::unique_ptr<TDBDictionary> FDictionary;
   std::unique_ptr<TDBLogon> FLogon;
-};
-
-// The source of conversion objects of one kind of database; borrows the connection
-// of the database-object factory of its side.
-class TConvertObjectFactory {
-public:
-  virtual ~TConvertObjectFactory();
-
-  virtual std::unique_ptr<TDBReader> CreateReader() = 0;
-  virtual std::unique_ptr<TDataWriter> CreateWriter() = 0;
-  virtual std::unique_ptr<TSqlCreator> CreateSqlCreator() = 0;
-  virtual std::unique_ptr<TDateFormatParser> CreateDateFormatParser() = 0;
-
-  // A reader that fetches the converter-wide number of rows per round trip.
-  std::unique_ptr<TDBReader> CreateDataReader();
-
-  void SetConnection(TUniConnection* connection) { FConnection = connection; }
-  TUniConnection* Connection() const { return FConnection; }
-
-private:
-  TUniConnection* FConnection = nullptr;
 };

@@ -23,7 +23,6 @@ class TDB2Reader : public TUniDBReader {
   // statement fails too.
   void UpdateRecordCount() override;
 
-  TDB2RecordCounter& RecordCounter() const { return *FRecordCounter; }
   bool IsVersion6() const { return FVersion6; }
 
  private:

@@ -1,4 +1,4 @@
-#include "dialect/sqlite/USqliteDBLogon.h"
+#include "sqlite/USqliteDBLogon.h"
 
 #include "base/UPaths.h"
 #include "dac/UDataAccess.h"

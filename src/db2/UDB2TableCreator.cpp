@@ -1,6 +1,6 @@
-#include "dialect/db2/UDB2TableCreator.h"
+#include "db2/UDB2TableCreator.h"
 
-#include "dialect/db2/UDB2DBDictionary.h"
+#include "db2/UDB2DBDictionary.h"
 
 TDB2TableCreator::TDB2TableCreator() : Helper(std::make_unique<TDB2DBHelper>()) {
   Initialize();

@@ -1,9 +1,9 @@
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
+#include "sqlite/USqliteDBObjectFactory.h"
 
 #include "dac/UDataAccess.h"
-#include "dialect/sqlite/USqliteDBDictionary.h"
-#include "dialect/sqlite/USqliteTableCreator.h"
-#include "dialect/sqlite/USqliteDBLogon.h"
+#include "sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteDBLogon.h"
+#include "sqlite/USqliteTableCreator.h"
 
 std::unique_ptr<TDBDictionary> TSqliteDBObjectFactory::CreateDictionary() { return std::make_unique<TSqliteDBDictionary>(); }
 

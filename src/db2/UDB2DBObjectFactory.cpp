@@ -1,9 +1,9 @@
-#include "dialect/db2/UDB2DBObjectFactory.h"
+#include "db2/UDB2DBObjectFactory.h"
 
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2DBDictionary.h"
-#include "dialect/db2/UDB2TableCreator.h"
-#include "dialect/db2/UDB2DBLogon.h"
+#include "db2/UDB2DBDictionary.h"
+#include "db2/UDB2DBLogon.h"
+#include "db2/UDB2TableCreator.h"
 
 std::unique_ptr<TDBDictionary> TDB2DBObjectFactory::CreateDictionary() { return std::make_unique<TDB2DBDictionary>(); }
 

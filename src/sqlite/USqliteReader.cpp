@@ -1,7 +1,7 @@
-#include "dialect/sqlite/USqliteReader.h"
+#include "sqlite/USqliteReader.h"
 
 #include "dac/UDataAccess.h"
-#include "dialect/sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteDBDictionary.h"
 
 TSqliteReader::TSqliteReader() { InitDBHelper(); }
 

@@ -13,6 +13,7 @@ class TConvertSession;
 class TDataReader;
 class TDataWriter;
 class TDBWriter;
+class TLogSink;
 class Exception;
 
 // Runs a session and reports to its outputer.
@@ -24,6 +25,8 @@ class TSessionExecutor {
   virtual bool Execute() = 0;
   virtual void Stop() = 0;
   void SetOutputer(TOutputer* outputer) { Outputer = outputer; }
+  // Where errors and the session dump go, in GUI mode only; none: nowhere.
+  virtual void SetLogSink(TLogSink* sink) { LogSink = sink; }
 
   // How the run ended, for the exit code: 0 every row of every item arrived, 3 an item
   // failed, was stopped or exceeded its error limit, 4 rows were rejected within the
@@ -33,6 +36,7 @@ class TSessionExecutor {
  protected:
   TConvertSession* Session = nullptr;
   TOutputer* Outputer = nullptr;
+  TLogSink* LogSink = nullptr;
 };
 
 // The row-loop skeleton of one item.
@@ -67,12 +71,17 @@ class TIterativeConverter {
   bool LimitExceeded() const { return FLimitExceeded; }
   // Called between rows so a stop request made meanwhile is seen; the front end sets it.
   std::function<void()> ProcessEvents;
+  // Where errors and the session dump go, in GUI mode only; none: nowhere.
+  TLogSink* LogSink = nullptr;
 
  protected:
   // Rows whose outcome is still open (a pending parameter array) are decided and
   // reported before the loop stops; may end the item itself (SettledStop).
   virtual void SettleRows() {}
   void LimitReached();
+  // Through LogSink, when there is one.
+  bool AppGUIMode() const;
+  void LogErrorWithTrace(const std::string& text, const Exception& e);
 
   bool SettledStop = false;
   bool Stopped = false;
@@ -102,11 +111,7 @@ class TDataConverter : public TIterativeConverter {
   // Rows go to the writer in arrays when it can take them, unless the environment
   // variable FERROVAN_ROW_BY_ROW is set to anything but "" or "0".
   static bool RowByRowRequested();
-  // True while the current item's rows are written in arrays.
-  bool WritesArrays() const { return Deferring; }
 
-  // True once the writer began writing in this item and has not ended.
-  bool WritingBegun() const { return Writing; }
   // Ends the writer of an item that failed after writing began, so that what was
   // written is committed and no transaction stays open.
   void EndWriteAfterFailure();
@@ -161,16 +166,19 @@ class TConvertSessionExecutor : public TSessionExecutor {
   ~TConvertSessionExecutor() override;
 
   void SetSession(TConvertSession* session) override;
+  void SetLogSink(TLogSink* sink) override;
   bool Execute() override;
   void Stop() override;
   virtual void Convert();
 
   void SetBatchOutputer(TBatchOutputer* batchOutputer) { BatchOutputer = batchOutputer; }
   TDataConverter& Converter() { return *FConverter; }
-  int TotalRecords() const { return FTotalRecords; }
 
  private:
   void ReportItem(int index, bool succeeded);
+  // Through LogSink, when there is one.
+  void AppShowError(const std::string& text);
+  void LogErrorWithTrace(const std::string& text, const Exception& e);
 
   bool Stopped = false;
   int FTotalRecords = 0;

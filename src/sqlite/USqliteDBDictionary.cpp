@@ -1,4 +1,4 @@
-#include "dialect/sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteDBDictionary.h"
 
 #include "dac/UDataAccess.h"
 

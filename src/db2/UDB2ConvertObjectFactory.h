@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UFactories.h"
+#include "engine/UConvertObjectFactory.h"
 
 // The conversion objects of the DB2 side, bound to the connection of that side.
 class TDB2ConvertObjectFactory : public TConvertObjectFactory {

@@ -1,9 +1,9 @@
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
 
-#include "dialect/USqlCreator.h"
-#include "dialect/sqlite/USqliteReader.h"
 #include "engine/UDataWriter.h"
 #include "engine/UDateFormatParser.h"
+#include "sqlite/USqliteReader.h"
+#include "sqlite/USqliteSqlCreator.h"
 
 std::unique_ptr<TDBReader> TSqliteConvertObjectFactory::CreateReader() {
   auto reader = std::make_unique<TSqliteReader>();

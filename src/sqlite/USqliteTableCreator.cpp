@@ -1,6 +1,6 @@
-#include "dialect/sqlite/USqliteTableCreator.h"
+#include "sqlite/USqliteTableCreator.h"
 
-#include "dialect/sqlite/USqliteDBDictionary.h"
+#include "sqlite/USqliteDBDictionary.h"
 
 TSqliteTableCreator::TSqliteTableCreator() : Helper(std::make_unique<TSqliteDBHelper>()) {
   Initialize();

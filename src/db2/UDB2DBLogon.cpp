@@ -1,4 +1,4 @@
-#include "dialect/db2/UDB2DBLogon.h"
+#include "db2/UDB2DBLogon.h"
 
 #include <algorithm>
 #include <cstdlib>

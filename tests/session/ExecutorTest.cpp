@@ -4,13 +4,13 @@
 #include <fstream>
 
 #include "dac/UDataAccess.h"
-#include "dialect/db2/UDB2ConvertObjectFactory.h"
-#include "dialect/db2/UDB2DBObjectFactory.h"
-#include "dialect/sqlite/USqliteConvertObjectFactory.h"
-#include "dialect/sqlite/USqliteDBObjectFactory.h"
-#include "dialect/sqlite/USqliteReader.h"
-#include "engine/USessionExecutor.h"
+#include "db2/UDB2ConvertObjectFactory.h"
+#include "db2/UDB2DBObjectFactory.h"
+#include "session/USessionExecutor.h"
 #include "session/UTransveySession.h"
+#include "sqlite/USqliteConvertObjectFactory.h"
+#include "sqlite/USqliteDBObjectFactory.h"
+#include "sqlite/USqliteReader.h"
 #include "support/Db2Server.h"
 #include "support/TempDir.h"
 

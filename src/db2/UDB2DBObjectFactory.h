@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UFactories.h"
+#include "dialect/UDBObjectFactory.h"
 
 // The DB2 side, reached through the DB2 CLI (ODBC) driver.
 class TDB2DBObjectFactory : public TDBObjectFactory {

@@ -1,15 +1,10 @@
-#include "app/UFactories.h"
+#include "dialect/UDBObjectFactory.h"
 
-#include "app/UConvertSettings.h"
 #include "dac/UDataAccess.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/UDBLogon.h"
-#include "dialect/USqlCreator.h"
 #include "dialect/USqlExecutor.h"
 #include "dialect/UTableCreator.h"
-#include "engine/UDataReader.h"
-#include "engine/UDataWriter.h"
-#include "engine/UDateFormatParser.h"
 
 TDBObjectFactory::TDBObjectFactory() = default;
 
@@ -32,12 +27,4 @@ std::unique_ptr<TUniSqlExecutor> TDBObjectFactory::CreateSqlExecutor() {
   auto executor = std::make_unique<TUniSqlExecutor>();
   executor->SetConnection(FConnection.get());
   return executor;
-}
-
-TConvertObjectFactory::~TConvertObjectFactory() = default;
-
-std::unique_ptr<TDBReader> TConvertObjectFactory::CreateDataReader() {
-  auto reader = CreateReader();
-  if (reader) reader->SetFetchRows(TConvertSettings::FetchRows());
-  return reader;
 }
