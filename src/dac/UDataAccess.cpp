@@ -48,6 +48,35 @@ std::string FormatDateTime(const TDateTimeParts& p) {
 }  // namespace dac_detail
 
 // ---------------------------------------------------------------------------
+// EDatabaseError
+
+EDatabaseError::EDatabaseError(std::string message, std::string sqlState, int nativeCode, TDatabaseFault fault)
+    : Exception(std::move(message)), SqlState(std::move(sqlState)), NativeCode(nativeCode), Fault(fault) {}
+
+TDatabaseFault OdbcFault(const std::string& sqlState, int nativeCode) {
+  // DB2's own codes for a connection that broke: SQL30080N and SQL30081N (communication
+  // error), SQL30108N (the connection was moved to another server, its transaction
+  // rolled back) and SQL1224N (the database agent ended or the server stopped).
+  switch (nativeCode) {
+    case -30080:
+    case -30081:
+    case -30108:
+    case -1224:
+      return TDatabaseFault::ConnectionLost;
+    default:
+      break;
+  }
+  std::string state = UpperCase(sqlState);
+  if (state.rfind("08", 0) == 0 || state == "40003") return TDatabaseFault::ConnectionLost;
+  if (state.rfind("40", 0) == 0) return TDatabaseFault::TransactionRolledBack;
+  // Values go as parameters, so these classes never depend on a row: class 42 is the
+  // statement itself (an undefined table or column, a missing privilege), class 57 a
+  // resource the database cannot give (a full table space or log, a stopped object).
+  if (state.rfind("42", 0) == 0 || state.rfind("57", 0) == 0) return TDatabaseFault::StatementCannotRun;
+  return TDatabaseFault::None;
+}
+
+// ---------------------------------------------------------------------------
 // TUniConnection
 
 TUniConnection::TUniConnection() = default;

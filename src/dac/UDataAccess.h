@@ -54,13 +54,45 @@ enum class TFieldType {
 // "ftString", "ftInteger", ...; "ftUnknown" for values outside the enumeration.
 std::string FieldTypeName(TFieldType type);
 
+// What a database error means for the statements that would follow it.
+enum class TDatabaseFault {
+  // This execution failed, for instance on the values it was given; the next may work.
+  None,
+  // The connection is gone, or the database file can no longer be used: nothing more
+  // reaches the database through it, and what it had not committed is lost.
+  ConnectionLost,
+  // The database rolled the transaction back (a deadlock, a system error): what it had
+  // not committed is lost; the connection still works.
+  TransactionRolledBack,
+  // The statement cannot run whatever values it is given: a table or column it names
+  // does not exist (any more), a privilege is lacking, a resource it needs is
+  // unavailable or exhausted.
+  StatementCannotRun,
+};
+
 // Raised for everything a back end refuses. The message is the engine's or the
 // driver's own text; for ODBC one "[SQLSTATE] message" line per diagnostic record.
 // It never carries a connection string or a password.
 class EDatabaseError : public Exception {
 public:
   using Exception::Exception;
+  EDatabaseError(std::string message, std::string sqlState, int nativeCode, TDatabaseFault fault);
+
+  // The SQLSTATE of the driver's first diagnostic record (ODBC); empty for SQLite and
+  // for this layer's own errors.
+  std::string SqlState;
+  // The native error code of that record, or SQLite's extended result code; 0 for none.
+  int NativeCode = 0;
+  TDatabaseFault Fault = TDatabaseFault::None;
 };
+
+// The fault an ODBC diagnostic record stands for: SQLSTATE class 08, 40003 (completion
+// unknown) and DB2's communication codes are a lost connection; the rest of class 40 a
+// rolled-back transaction; class 42 (the statement names what does not exist or may
+// not be used) and class 57 (a resource unavailable) a statement that cannot run.
+TDatabaseFault OdbcFault(const std::string& sqlState, int nativeCode);
+// The fault a SQLite extended result code stands for.
+TDatabaseFault SqliteFault(int extendedResultCode);
 
 // How one value is held, independent of the column's declared type: SQLite keeps
 // whatever it was given, so a DATE column may hold text, a number or a blob.

@@ -1,5 +1,7 @@
 #include "engine/UDataWriter.h"
 
+#include <exception>
+
 #include "base/UExceptions.h"
 #include "dialect/UDBDictionary.h"
 #include "dialect/USqlCreator.h"
@@ -20,8 +22,18 @@ bool IsBinaryType(TFieldType type) {
   }
 }
 
-[[noreturn]] void RaiseWithStatement(const std::string& sql, const std::exception& e) {
-  throw EDatabaseError(sql + "\r" + "\n" + ExceptionMessage(e));
+// Puts the statement in front of the message of the error being handled and raises
+// that error again, so its type, its codes and its stack trace stay. Only for use
+// inside a catch block.
+[[noreturn]] void RaiseWithStatement(const std::string& sql) {
+  try {
+    throw;
+  } catch (Exception& e) {
+    e.Message = sql + "\r" + "\n" + e.Message;
+    throw;
+  } catch (const std::exception& e) {
+    throw EDatabaseError(sql + "\r" + "\n" + e.what());
+  }
 }
 
 }  // namespace
@@ -96,37 +108,49 @@ bool TUniDBWriter::CanPrepare() {
   return true;
 }
 
-void TUniDBWriter::BeginWrite() {
-  DropPending();
-  RowCounter = 0;
-  Handled = false;
-  GetDateParser().ResetRunMemory();
-  BeforeBeginWrite();
-  if (Handled) return;
+void TUniDBWriter::CheckDestination() {
   if (!SqlCreator || SqlCreator->GetFields().Text().empty()) throw Exception("FieldNames is not init.");
   if (!Connection) throw EDatabaseError("The writer has no connection");
+  ProbeFieldTypes();
+}
 
-  Unicode = StrToBoolDef(Connection->SpecificOptions.Values("UseUnicode"), false);
-
+void TUniDBWriter::ProbeFieldTypes() {
   const std::string probe = SqlCreator->GetSelectEmptySql();
   Query->Close();
   Query->SetSQL(probe);
   try {
     Query->Open();
-  } catch (const std::exception& e) {
-    RaiseWithStatement(probe, e);
+  } catch (const std::exception&) {
+    RaiseWithStatement(probe);
   }
   FieldTypes.clear();
   for (int i = 0; i < Query->FieldCount(); ++i) FieldTypes.push_back(Query->Fields(i).DataType);
   Query->Close();
+}
+
+void TUniDBWriter::BeginWrite() {
+  DropPending();
+  RowCounter = 0;
+  FCommittedRows = 0;
+  FUncommittedRows = 0;
+  FRowsInDoubt = 0;
+  FAborted = false;
+  FConnectionLost = false;
+  Handled = false;
+  GetDateParser().ResetRunMemory();
+  BeforeBeginWrite();
+  if (Handled) return;
+  CheckDestination();
+
+  Unicode = StrToBoolDef(Connection->SpecificOptions.Values("UseUnicode"), false);
 
   if (SqlCreator->LoadType == "Replace") {
     const std::string deleteSql = SqlCreator->GetDeleteSql();
     Query->SetSQL(deleteSql);
     try {
       Query->Execute();
-    } catch (const std::exception& e) {
-      RaiseWithStatement(deleteSql, e);
+    } catch (const std::exception&) {
+      RaiseWithStatement(deleteSql);
     }
   }
 
@@ -137,9 +161,35 @@ void TUniDBWriter::BeginWrite() {
   try {
     if (CanPrepare()) Query->Prepare();
     Connection->StartTransaction();
-  } catch (const std::exception& e) {
-    RaiseWithStatement(writeSql, e);
+  } catch (const std::exception&) {
+    RaiseWithStatement(writeSql);
   }
+}
+
+void TUniDBWriter::NoteFailure(const std::exception& e) {
+  auto* error = dynamic_cast<const EDatabaseError*>(&e);
+  if (!error || error->Fault == TDatabaseFault::None) return;
+  FAborted = true;
+  if (error->Fault == TDatabaseFault::ConnectionLost) FConnectionLost = true;
+  // What the transaction held went with it.
+  if (error->Fault == TDatabaseFault::ConnectionLost || error->Fault == TDatabaseFault::TransactionRolledBack)
+    FUncommittedRows = 0;
+}
+
+void TUniDBWriter::CommitRows() {
+  try {
+    Connection->Commit();
+  } catch (const std::exception& e) {
+    int uncommitted = FUncommittedRows;
+    NoteFailure(e);
+    // A commit cut off with its connection may have reached the database or not.
+    if (FConnectionLost) FRowsInDoubt = uncommitted;
+    FUncommittedRows = 0;
+    FAborted = true;
+    throw;
+  }
+  FCommittedRows += FUncommittedRows;
+  FUncommittedRows = 0;
 }
 
 TUniParam& TUniDBWriter::ClearedParam(int index, TFieldType& type) {
@@ -279,16 +329,23 @@ void TUniDBWriter::ExecuteRow() {
   ++RowCounter;
   try {
     Query->Execute();
-    if (RowCounter % CommitInterval == 0) {
-      Connection->Commit();
-      Connection->StartTransaction();
-      if (FPaused) {
-        FPaused = false;
-        ArrayStart = RowCounter;
-      }
-    }
   } catch (const std::exception& e) {
-    RaiseWithStatement(Query->SQL, e);
+    NoteFailure(e);
+    RaiseWithStatement(Query->SQL);
+  }
+  ++FUncommittedRows;
+  if (RowCounter % CommitInterval != 0) return;
+  try {
+    CommitRows();
+    Connection->StartTransaction();
+  } catch (const std::exception&) {
+    // Not this row's fault, and no later row may count as written.
+    FAborted = true;
+    RaiseWithStatement(Query->SQL);
+  }
+  if (FPaused) {
+    FPaused = false;
+    ArrayStart = RowCounter;
   }
 }
 
@@ -326,27 +383,49 @@ bool TUniDBWriter::ExecutePending() {
   if (!FDeferring || Query->BatchRowCount() == 0) return true;
   try {
     Query->ExecuteBatch();
-    if (RowCounter % CommitInterval == 0) {
-      Connection->Commit();
-      Connection->StartTransaction();
+  } catch (const std::exception& e) {
+    NoteFailure(e);
+    if (FAborted) {
+      // No replay would get these rows through: the array is not written, and what part
+      // of it the database kept goes (the array began at a commit point).
+      Query->ClearBatch();
+      PendingBytes = 0;
+      if (!FConnectionLost) {
+        try {
+          Connection->Rollback();
+        } catch (const std::exception&) {
+          // The error raised below says why the item ends; this one adds nothing.
+        }
+      }
+      RaiseWithStatement(Query->SQL);
     }
-    PauseUntilCommit();
-    return true;
-  } catch (const std::exception&) {
     // Whatever part of the array the database kept goes; the rows are written again
-    // one by one, which finds every failing row with its own message.
+    // one by one, which finds every failing row with its own message. The array began
+    // at a commit point, so the rollback takes back nothing else.
     try {
-      if (Connection->InTransaction()) Connection->Rollback();
-    } catch (const std::exception&) {
-      // A lost connection shows in the rows written again.
-    }
-    try {
+      Connection->Rollback();
       Connection->StartTransaction();
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+      NoteFailure(failure);
+      FAborted = true;
+      RaiseWithStatement(Query->SQL);
     }
+    FUncommittedRows = 0;
     RowCounter = ArrayStart;
     return false;
   }
+  FUncommittedRows += Query->BatchRowCount();
+  if (RowCounter % CommitInterval == 0) {
+    try {
+      CommitRows();
+      Connection->StartTransaction();
+    } catch (const std::exception&) {
+      FAborted = true;
+      RaiseWithStatement(Query->SQL);
+    }
+  }
+  PauseUntilCommit();
+  return true;
 }
 
 void TUniDBWriter::ReplayRow(int index) {
@@ -364,32 +443,59 @@ void TUniDBWriter::DropPending() {
 }
 
 void TUniDBWriter::EndWrite() {
+  if (FAborted) {
+    // Nothing more is sent. What the open transaction holds is committed while the
+    // connection lives; a lost one took its transaction along.
+    DropPending();
+    if (FConnectionLost) {
+      try {
+        Connection->Rollback();
+      } catch (const std::exception&) {
+        // Only forgets the transaction on this side; the database has nothing to roll back.
+      }
+    } else {
+      try {
+        CommitRows();
+      } catch (const std::exception&) {
+        RaiseWithStatement(Query->SQL);
+      }
+    }
+    if (CanPrepare()) Query->Unprepare();
+    AfterEndWrite();
+    return;
+  }
   if (FDeferring && Query->BatchRowCount() > 0 && !ExecutePending()) {
     // Nobody replays for this caller: the rows go one by one and the first failure is
-    // raised once all were tried.
-    std::string firstError;
+    // raised once all were tried and the rows that went through are committed.
+    std::exception_ptr firstError;
     for (int i = 0; i < Query->BatchRowCount(); ++i) {
       try {
         ReplayRow(i);
-      } catch (const std::exception& e) {
-        if (firstError.empty()) firstError = ExceptionMessage(e);
+      } catch (const std::exception&) {
+        if (FAborted) {
+          EndReplay();
+          FDeferring = false;
+          throw;
+        }
+        if (!firstError) firstError = std::current_exception();
       }
     }
     EndReplay();
     FDeferring = false;
-    if (!firstError.empty()) {
+    if (firstError) {
       try {
-        Connection->Commit();
+        CommitRows();
       } catch (const std::exception&) {
+        RaiseWithStatement(Query->SQL);
       }
-      throw EDatabaseError(firstError);
+      std::rethrow_exception(firstError);
     }
   }
   FDeferring = false;
   try {
-    if (Connection) Connection->Commit();
-  } catch (const std::exception& e) {
-    RaiseWithStatement(Query->SQL, e);
+    if (Connection) CommitRows();
+  } catch (const std::exception&) {
+    RaiseWithStatement(Query->SQL);
   }
   if (CanPrepare()) Query->Unprepare();
   AfterEndWrite();

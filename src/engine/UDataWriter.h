@@ -38,6 +38,20 @@ class TDataWriter {
   virtual void WriteRow() {}
   virtual std::string GetDescription() { return std::string(); }
 
+  // Raises when the destination cannot take rows at all (no columns to write, no such
+  // table, a column it does not have). Called before the first row is read.
+  virtual void CheckDestination() {}
+  // True once the writer can take no more rows in this run: its connection is lost,
+  // its table is gone, the database rolled back its transaction, a commit or the start
+  // of a transaction failed. The copy loop ends the item then instead of counting each
+  // further row as failed. BeginWrite clears it.
+  bool Aborted() const { return FAborted; }
+  // Rows of this run the destination holds for good (committed); -1 when the writer
+  // keeps no such count.
+  virtual int CommittedRows() const { return -1; }
+  // Rows whose commit a lost connection cut off: they may or may not have arrived.
+  virtual int RowsInDoubt() const { return 0; }
+
   // SQL NULL for column index, whatever the null rules say.
   virtual void SetNull(int /*index*/) {}
   // A reader's value: a NULL goes as SetNull, anything else as SetValue of its text.
@@ -59,6 +73,9 @@ class TDataWriter {
   virtual bool ExecutePending() { return true; }
   virtual void ReplayRow(int /*index*/) {}
   virtual void EndReplay() {}
+
+ protected:
+  bool FAborted = false;
 };
 
 // Writes into a database table with the statements of its SQL creator.
@@ -87,14 +104,21 @@ class TUniDBWriter : public TDBWriter {
   // Raises EDatabaseError with the failed statement's text, "\r\n" and the database's
   // message when the probe, the Replace delete, the prepare or the transaction fails.
   void BeginWrite() override;
+  // Commits. After an abort it commits what the open transaction holds unless the
+  // connection is lost, and sends no row still pending.
   void EndWrite() override;
+  // Runs the probe of BeginWrite.
+  void CheckDestination() override;
+  int CommittedRows() const override { return FCommittedRows; }
+  int RowsInDoubt() const override { return FRowsInDoubt; }
   void BeginRow() override {}
   // Raises EConvertError for a value the column's type cannot take.
   void SetValue(int index, const std::string& value) override;
   void SetNull(int index) override;
   // Also binds a binary value's raw bytes when the column is binary.
   void SetFieldValue(int index, const TFieldValue& value) override;
-  // Raises EDatabaseError with the statement text, "\r\n" and the database's message.
+  // Raises EDatabaseError with the statement text, "\r\n" and the database's message;
+  // a failed commit also aborts the writer, as does an error whose fault is not the row's.
   void WriteRow() override;
 
   // Rows go in parameter arrays of the commit interval when the connection's driver
@@ -106,6 +130,8 @@ class TUniDBWriter : public TDBWriter {
   bool DefersNow() const override { return FDeferring && !FPaused; }
   int PendingRowCount() const override;
   bool PendingFull() const override;
+  // Raises instead of answering false when the array failed for a reason no replay
+  // can mend (the writer is aborted then), or when its rollback or commit failed.
   bool ExecutePending() override;
   void ReplayRow(int index) override;
   void EndReplay() override;
@@ -147,6 +173,12 @@ class TUniDBWriter : public TDBWriter {
  private:
   void ExecuteRow();
   void DropPending();
+  void ProbeFieldTypes();
+  // Commits the open transaction and counts its rows as committed; raises on failure.
+  void CommitRows();
+  // Called with the error a statement of the run raised: aborts the writer when no
+  // later row could get through either.
+  void NoteFailure(const std::exception& e);
 
   void PauseUntilCommit();
 
@@ -154,6 +186,10 @@ class TUniDBWriter : public TDBWriter {
   bool FPaused = false;  // row by row until the next commit point
   int ArrayStart = 0;    // the row counter when the pending array began
   size_t PendingBytes = 0;
+  int FCommittedRows = 0;
+  int FUncommittedRows = 0;  // executed since the last commit
+  int FRowsInDoubt = 0;
+  bool FConnectionLost = false;
   std::unique_ptr<TDateFormatParser> DateParser;
 };
 

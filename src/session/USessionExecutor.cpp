@@ -39,15 +39,15 @@ void TIterativeConverter::Execute() {
     }
     Finish();
     Cleanup();
-  } catch (const std::exception& raised) {
-    Exception e = AsException(raised);
+  } catch (const std::exception&) {
     AbortItem();
     try {
       Cleanup();
     } catch (const std::exception&) {
       // The first error is the one to report; closing the reader is best effort here.
     }
-    throw Exception(e.Message);
+    // As it was raised: its type and the stack trace of where it came from stay.
+    throw;
   }
 }
 
@@ -113,14 +113,18 @@ void TDataConverter::Prepare() {
   Reader = nullptr;
   Writer = nullptr;
   Writing = false;
+  WriteBegun = false;
   WrittenBeforeFailure = 0;
   if (!ConvertSession) throw Exception("No session to convert");
   if (AppGUIMode()) ConvertSession->DumpSession();
 
-  Reader = ConvertSession->SourceOptions->GetReader();
+  // A destination that cannot take rows fails the item before the source is read (the
+  // source options open their reader to learn its columns).
   Writer = ConvertSession->DestOptions->GetWriter();
-  if (!Reader) throw Exception("The source options give no reader");
   if (!Writer) throw Exception("The destination options give no writer");
+  Writer->CheckDestination();
+  Reader = ConvertSession->SourceOptions->GetReader();
+  if (!Reader) throw Exception("The source options give no reader");
   ErrorLimit = ConvertSession->ConvertOptions->ErrorsToAllow;
   FStatus.SourceDescription = Reader->GetDescription();
   FStatus.DestDescription = Writer->GetDescription();
@@ -153,14 +157,16 @@ void TDataConverter::Start() {
   Deferring = false;
   CountRows();
   FStatus.Start();
+  // A writer that cannot begin would fail every row the same way: the item fails here,
+  // once.
+  Writer->BeginWrite();
+  Writing = true;
+  WriteBegun = true;
+  Deferring = !RowByRowRequested() && Writer->StartDeferring();
   try {
-    Writer->BeginWrite();
-    Writing = true;
-    Deferring = !RowByRowRequested() && Writer->StartDeferring();
     Reader->GoToRow(1);
   } catch (const std::exception& raised) {
-    // Every row then fails at the writer and counts against the error limit; with no
-    // rows at all the item still failed.
+    // With no rows at all the item still failed.
     FatalError = true;
     ReportFatal(AsException(raised));
   }
@@ -168,33 +174,51 @@ void TDataConverter::Start() {
 
 void TDataConverter::Finish() {
   SettleRows();
-  try {
-    Writing = false;
-    Writer->EndWrite();
-  } catch (const std::exception& raised) {
-    FatalError = true;
-    ReportFatal(AsException(raised));
-    return;
-  }
+  Writing = false;
+  // A failed end (its commit) loses the rows since the last commit: the item fails.
+  Writer->EndWrite();
   FStatus.Finish();
 }
 
 void TDataConverter::EndWriteAfterFailure() {
-  if (!Writing || !Writer) return;
-  try {
-    SettleRows();
-  } catch (const std::exception&) {
-    // The writer's EndWrite still writes what is pending.
+  if (!Writer || !WriteBegun) return;
+  std::string endFailure;
+  if (Writing) {
+    Writing = false;
+    // A writer that can take no more rows gets none: what is pending stays unsent.
+    if (!Writer->Aborted()) {
+      try {
+        SettleRows();
+      } catch (const std::exception&) {
+        // The writer's EndWrite still ends what is pending or open.
+      }
+    }
+    try {
+      Writer->EndWrite();
+    } catch (const std::exception& raised) {
+      endFailure = AsException(raised).Message;
+    }
   }
-  Writing = false;
-  try {
-    Writer->EndWrite();
-    WrittenBeforeFailure = FStatus.ConvertedRows;
-    FStatus.Message = std::to_string(FStatus.ConvertedRows) + " rows reached the table before the failure.";
-  } catch (const std::exception& raised) {
-    FStatus.Message = "The rows written before the failure could not be committed: " + AsException(raised).Message;
+  if (!endFailure.empty()) {
+    FStatus.Message = "The rows written before the failure could not be committed: " + endFailure;
+    FStatus.FireMessage();
   }
+  // Rows count as converted only once committed: those of an interval or an array in
+  // flight when the item failed are not in the table.
+  int committed = Writer->CommittedRows();
+  if (committed < 0) {
+    if (!endFailure.empty()) return;
+    committed = FStatus.ConvertedRows;
+  }
+  WrittenBeforeFailure = committed;
+  FStatus.ConvertedRows = committed;
+  FStatus.Message = std::to_string(committed) + " rows reached the table before the failure.";
   FStatus.FireMessage();
+  if (int inDoubt = Writer->RowsInDoubt(); inDoubt > 0) {
+    FStatus.Message = "The connection was lost while committing " + std::to_string(inDoubt) +
+                      " more rows: they may have reached the table too.";
+    FStatus.FireMessage();
+  }
 }
 
 void TDataConverter::Cleanup() {
@@ -284,6 +308,7 @@ void TDataConverter::ConvertRow() {
     try {
       Writer->SetFieldValue(i, value);
     } catch (const std::exception& raised) {
+      if (Writer->Aborted()) throw;
       RowFailed(row,
                 "Set Value Error, at " + Reader->GetPositionText() + ", Col: " + std::to_string(i) + " [" +
                     Reader->GetColumnName(i) + "]" + ", Value: " + value.Text,
@@ -294,6 +319,8 @@ void TDataConverter::ConvertRow() {
   try {
     Writer->WriteRow();
   } catch (const std::exception& raised) {
+    // Not the row's failure: nothing after it would get through either.
+    if (Writer->Aborted()) throw;
     std::vector<std::string> texts;
     for (int i = 0; i < ColumnCount; ++i) texts.push_back(ColumnValueText(i));
     RowFailed(row, WriteErrorText(Reader->GetPositionText(), texts), AsException(raised));
@@ -313,7 +340,16 @@ void TDataConverter::SettleRows() {
   if (PendingCount == 0) return;
   size_t count = PendingCount;
   PendingCount = 0;
-  if (Writer->ExecutePending()) {
+  bool kept = false;
+  try {
+    kept = Writer->ExecutePending();
+  } catch (const std::exception&) {
+    // The array never reached the table; rows that had failed before it went still say why.
+    for (size_t j = 0; j < count; ++j)
+      if (Pending[j].Failed) ReportRowError(Pending[j].ErrorText, *Pending[j].Error);
+    throw;
+  }
+  if (kept) {
     for (size_t j = 0; j < count; ++j)
       if (Pending[j].Failed) ReportRowError(Pending[j].ErrorText, *Pending[j].Error);
     return;
@@ -335,6 +371,15 @@ void TDataConverter::SettleRows() {
     try {
       Writer->ReplayRow(row.ArrayIndex);
     } catch (const std::exception& raised) {
+      if (Writer->Aborted()) {
+        Writer->EndReplay();
+        for (size_t k = j + 1; k < count; ++k)
+          if (Pending[k].Failed) {
+            ++FStatus.ErrorRows;
+            ReportRowError(Pending[k].ErrorText, *Pending[k].Error);
+          }
+        throw;
+      }
       ++FStatus.ErrorRows;
       ReportRowError(WriteErrorText(row.PositionText, TextsOf(row.Values)), AsException(raised));
     }

@@ -113,17 +113,19 @@ class TDataConverter : public TIterativeConverter {
   static bool RowByRowRequested();
 
   // Ends the writer of an item that failed after writing began, so that what was
-  // written is committed and no transaction stays open.
+  // written is committed (unless the writer can take no more) and no transaction stays
+  // open, and says how many rows reached the table.
   void EndWriteAfterFailure();
   void AbortItem() override { EndWriteAfterFailure(); }
-  // True when the writer could not begin or end the last item: it failed, whatever
-  // its rows say (a table that was never written or whose last rows may be lost).
+  // True when the source could not be positioned on its first row: the item failed,
+  // whatever its rows say.
   bool FatalErrorInLastItem() const { return FatalError; }
   // Rows an item that failed had written and committed before its failure.
   int RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
   // Forgets what the previous item left, before an item's first stage.
   void BeginItem() {
     WrittenBeforeFailure = 0;
+    WriteBegun = false;
     FatalError = false;
   }
 
@@ -148,6 +150,7 @@ class TDataConverter : public TIterativeConverter {
   TDataWriter* Writer = nullptr;
   int ColumnCount = 0;
   bool Writing = false;
+  bool WriteBegun = false;  // BeginWrite succeeded in this item
   bool FatalError = false;
   int WrittenBeforeFailure = 0;
   std::vector<TFieldValue> Values;  // reused for every row

@@ -73,4 +73,38 @@ TEST(BuildDB2CliConnectionString, ValuesCannotAddItems) {
   EXPECT_EQ(s, "DRIVER={IBM DB2 ODBC DRIVER};DBALIAS=S;UID=u;PWD={x}}y}");
 }
 
+// What a failed statement means for the next one, from the driver's codes alone.
+TEST(OdbcFault, ConnectionClassAndDb2CodesAreALostConnection) {
+  struct {
+    const char* SqlState;
+    int Native;
+    TDatabaseFault Fault;
+  } cases[] = {
+      {"08S01", 35, TDatabaseFault::ConnectionLost},      // communication link failure
+      {"08003", 0, TDatabaseFault::ConnectionLost},       // connection does not exist
+      {"08001", -30081, TDatabaseFault::ConnectionLost},  // DB2: communication error
+      {"40003", -30081, TDatabaseFault::ConnectionLost},  // DB2: statement completion unknown
+      {"40003", 0, TDatabaseFault::ConnectionLost},
+      {"55032", -1224, TDatabaseFault::ConnectionLost},  // DB2: the agent or the server stopped
+      {"HY000", -30080, TDatabaseFault::ConnectionLost},
+      {"08506", -30108, TDatabaseFault::ConnectionLost},       // DB2: moved to another server
+      {"40001", -911, TDatabaseFault::TransactionRolledBack},  // deadlock: rolled back
+      {"40506", 0, TDatabaseFault::TransactionRolledBack},
+      {"42S02", 0, TDatabaseFault::StatementCannotRun},     // base table not found
+      {"42704", -204, TDatabaseFault::StatementCannotRun},  // DB2: undefined name
+      {"42703", -206, TDatabaseFault::StatementCannotRun},  // undefined column
+      {"42501", -551, TDatabaseFault::StatementCannotRun},  // missing privilege
+      {"57011", -964, TDatabaseFault::StatementCannotRun},  // DB2: transaction log full
+      {"23505", -803, TDatabaseFault::None},                // a duplicate key: this row's
+      {"22001", -302, TDatabaseFault::None},                // a value too long: this row's
+      {"22007", 0, TDatabaseFault::None},
+      {"HY000", 0, TDatabaseFault::None},
+      {"", 0, TDatabaseFault::None},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.SqlState) + " " + std::to_string(c.Native));
+    EXPECT_EQ(OdbcFault(c.SqlState, c.Native), c.Fault);
+  }
+}
+
 }  // namespace

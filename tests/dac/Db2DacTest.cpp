@@ -5,6 +5,7 @@
 
 #include "dac/UDataAccess.h"
 #include "support/Db2Server.h"
+#include "support/OwnDb2Server.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -288,6 +289,70 @@ TEST_F(Db2Dac, ParameterArraysWriteEveryKindOfValue) {
   count.SQL = "select string_agg(i::text, ',' order by i) from dac_array where i > 3";
   count.Open();
   EXPECT_EQ(count.Fields(0).AsString(), "4,6");
+}
+
+TEST_F(Db2Dac, ErrorsCarryTheDriversCodesAndWhatTheyMean) {
+  Exec("drop table if exists dac_codes");
+  Exec("create table dac_codes (i integer primary key)");
+  Exec("insert into dac_codes values (1)");
+  struct {
+    const char* Sql;
+    const char* StateClass;
+    TDatabaseFault Fault;
+  } cases[] = {
+      {"insert into dac_codes values (1)", "23", TDatabaseFault::None},  // this row's values
+      {"insert into dac_nowhere values (1)", "42", TDatabaseFault::StatementCannotRun},
+      {"insert into dac_codes (nope) values (1)", "42", TDatabaseFault::StatementCannotRun},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    try {
+      Exec(c.Sql);
+      ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+      ASSERT_EQ(e.SqlState.size(), 5u) << e.Message;
+      EXPECT_EQ(e.SqlState.substr(0, 2), c.StateClass) << e.Message;
+      EXPECT_EQ(e.Message.rfind("[" + e.SqlState + "] ", 0), 0u) << e.Message;
+      EXPECT_EQ(e.Fault, c.Fault) << e.Message;
+    }
+  }
+}
+
+// A connection whose server went away: every later statement says so, and a commit
+// never reports success for a transaction that is gone.
+TEST(Db2DacLostConnection, StatementsAndCommitSayTheConnectionIsLost) {
+  OwnDb2Server own;
+  ASSERT_TRUE(own.Running()) << own.Output();
+  for (bool kill : {true, false}) {
+    SCOPED_TRACE(kill ? "killed" : "shut down");
+    TUniConnection c;
+    own.Server().Configure(c);
+    c.Connect();
+    TUniScript script(&c);
+    script.SQL = "drop table if exists dac_lost; create table dac_lost (i integer)";
+    script.Execute();
+    TUniQuery q(&c);
+    q.SQL = "insert into dac_lost values (:i)";
+    c.StartTransaction();
+    q.ParamByName("i").SetAsInteger(1);
+    q.Execute();
+    ASSERT_TRUE(kill ? own.Kill() : own.Stop()) << own.Output();
+    q.ParamByName("i").SetAsInteger(2);
+    try {
+      q.Execute();
+      ADD_FAILURE() << "executed on a lost connection";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Fault, TDatabaseFault::ConnectionLost) << e.Message;
+    }
+    try {
+      c.Commit();
+      ADD_FAILURE() << "a commit on a lost connection reported success";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Fault, TDatabaseFault::ConnectionLost) << e.Message;
+    }
+    EXPECT_FALSE(c.InTransaction());
+    ASSERT_TRUE(own.Resume()) << own.Output();
+  }
 }
 
 TEST(SqliteDacArrays, SqliteHasNoParameterArrays) {

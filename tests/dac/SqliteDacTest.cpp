@@ -161,6 +161,40 @@ TEST_F(SqliteDac, ScriptStopsAtTheFirstFailingStatement) {
   EXPECT_EQ(last.FieldByName("x").AsString(), "a;b");
 }
 
+// The extended result code travels with the message; only what ends every later
+// statement too is a fault.
+TEST_F(SqliteDac, ErrorsCarryTheResultCodeAndWhatItMeans) {
+  Connection.Connect();
+  struct {
+    const char* Sql;
+    int Code;
+    TDatabaseFault Fault;
+  } cases[] = {
+      {"insert into mixed (id) values (1)", SQLITE_CONSTRAINT_PRIMARYKEY, TDatabaseFault::None},
+      {"insert into nowhere values (1)", SQLITE_ERROR, TDatabaseFault::StatementCannotRun},
+      {"insert into mixed (nope) values (1)", SQLITE_ERROR, TDatabaseFault::StatementCannotRun},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Sql);
+    TUniQuery q(&Connection);
+    q.SQL = c.Sql;
+    try {
+      q.Execute();
+      ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.NativeCode, c.Code) << e.Message;
+      EXPECT_EQ(e.Fault, c.Fault) << e.Message;
+      EXPECT_EQ(e.SqlState, "");
+    }
+  }
+  EXPECT_EQ(SqliteFault(SQLITE_IOERR_WRITE), TDatabaseFault::ConnectionLost);
+  EXPECT_EQ(SqliteFault(SQLITE_CORRUPT), TDatabaseFault::ConnectionLost);
+  EXPECT_EQ(SqliteFault(SQLITE_FULL), TDatabaseFault::StatementCannotRun);
+  EXPECT_EQ(SqliteFault(SQLITE_READONLY_DBMOVED), TDatabaseFault::StatementCannotRun);
+  EXPECT_EQ(SqliteFault(SQLITE_BUSY), TDatabaseFault::None);
+  EXPECT_EQ(SqliteFault(SQLITE_CONSTRAINT_CHECK), TDatabaseFault::None);
+}
+
 TEST_F(SqliteDac, TransactionsRollBack) {
   Connection.Connect();
   Connection.StartTransaction();

@@ -3,9 +3,14 @@
 #
 #   server.sh start  DIR PORT   start (or reuse) the server in DIR, with a fresh database
 #   server.sh stop   DIR        stop it; fine when it is not running
+#   server.sh kill   DIR        stop it hard, as a crash would: every process of it killed at once
+#   server.sh resume DIR PORT   start a stopped or killed server again on the data it had
 #   server.sh status DIR        exit 0 and say so when it runs, 3 when not
 #   server.sh env    DIR PORT   print the environment as shell exports, for eval
 #   server.sh vars   DIR PORT   the same as plain NAME=value lines, for build scripts
+#
+# FERROVAN_DB2_DURABLE=1 in the environment of start and resume: a commit is written out
+# before it is acknowledged, so a killed server keeps every commit a client saw succeed.
 set -euo pipefail
 
 readonly HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -24,7 +29,7 @@ die() {
 }
 
 usage() {
-  sed -n '2,9s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+  sed -n '2,15s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
   exit 2
 }
 
@@ -187,6 +192,8 @@ init_cluster() {
 }
 
 write_config() {
+  local synchronous_commit=off
+  [[ "${FERROVAN_DB2_DURABLE:-}" == 1 ]] && synchronous_commit=on
   cat >"$DATA/db2server.conf" <<EOF
 # Written by server.sh on every start.
 listen_addresses = '$DB2_HOST'
@@ -194,9 +201,11 @@ port = $PORT
 unix_socket_directories = '$SOCK'
 unix_socket_permissions = 0700
 password_encryption = 'scram-sha-256'
-# Nothing here outlives a test run, so durability is traded for speed.
+# Nothing here outlives a test run, so durability is traded for speed: a killed
+# server may lose its last commits unless synchronous_commit is on (without fsync
+# the operating system still keeps what was written).
 fsync = off
-synchronous_commit = off
+synchronous_commit = $synchronous_commit
 full_page_writes = off
 wal_level = minimal
 max_wal_senders = 0
@@ -260,7 +269,11 @@ EOF
   print_env "$PORT" >"$DIR/env.sh"
 }
 
-cmd_start() {
+# Starts the cluster of DIR on PORT, or reuses it when it runs; "fresh" makes a new
+# cluster when DIR holds none or an outdated one, "existing" insists on the one there.
+start_cluster() {
+  local mode="$1"
+  shift
   (($# == 2)) || usage
   setup_paths "$1"
   PORT="$2"
@@ -297,6 +310,7 @@ cmd_start() {
 
     if [[ ! -f "$DATA/PG_VERSION" || "$(cat "$DIR/initialized" 2>/dev/null || true)" != "$LAYOUT $(cat "$DATA/PG_VERSION" 2>/dev/null || true)" ]] ||
        { ((EUID == 0)) && [[ "$(stat -c %U "$DATA")" != postgres ]]; }; then
+      [[ "$mode" == fresh ]] || die "no server of this layout in $DIR to resume; use start"
       init_cluster
     fi
     write_config
@@ -308,10 +322,21 @@ cmd_start() {
     write_config
     as_pg "$PGBIN/pg_ctl" -D "$DATA" reload >/dev/null || fail "the server did not reload its configuration"
   fi
+}
 
+cmd_start() {
+  start_cluster fresh "$@"
   provision
   write_client_files
   echo "DB2 test server ready on $DB2_HOST:$PORT, database $DB2_DATABASE, user $DB2_USER; environment in $DIR/env.sh"
+}
+
+# The database stays as the server left it; after a kill, the server's own recovery
+# brings back every commit it had acknowledged (all of them with FERROVAN_DB2_DURABLE=1).
+cmd_resume() {
+  start_cluster existing "$@"
+  write_client_files
+  echo "DB2 test server resumed on $DB2_HOST:$PORT, database $DB2_DATABASE; environment in $DIR/env.sh"
 }
 
 cmd_stop() {
@@ -328,6 +353,31 @@ cmd_stop() {
   else
     echo "DB2 test server in $DIR was not running"
   fi
+}
+
+cmd_kill() {
+  (($# == 1)) || usage
+  setup_paths "$1"
+  if [[ ! -d "$DATA" ]]; then
+    echo "no DB2 test server in $DIR"
+    return 0
+  fi
+  lock_dir
+  local pids i
+  pids="$({ cluster_pid || true; leftovers; } | sort -u | tr '\n' ' ')"
+  if [[ -z "${pids// /}" ]]; then
+    echo "DB2 test server in $DIR was not running"
+    return 0
+  fi
+  # One signal for all, so no backend lives on to notice its postmaster gone and
+  # say goodbye to its client.
+  kill -KILL $pids 2>/dev/null || true
+  for ((i = 0; i < 100; i++)); do
+    [[ -z "$(leftovers)" ]] && break
+    sleep 0.1
+  done
+  [[ -z "$(leftovers)" ]] || die "processes of the server in $DATA survived the kill: $(leftovers | tr '\n' ' ')"
+  echo "DB2 test server in $DIR killed"
 }
 
 cmd_status() {
@@ -362,6 +412,8 @@ shift
 case "$command" in
   start) cmd_start "$@" ;;
   stop) cmd_stop "$@" ;;
+  kill) cmd_kill "$@" ;;
+  resume) cmd_resume "$@" ;;
   status) cmd_status "$@" ;;
   env) cmd_env "$@" ;;
   vars) cmd_vars "$@" ;;

@@ -163,4 +163,56 @@ TEST_F(Executor, AFailureAfterWritingBeganCommitsWhatWasWrittenAndSaysSo) {
   EXPECT_FALSE(Dest.Connection()->InTransaction());
 }
 
+// A source that notes whether it was opened.
+class TWatchedReader : public TSqliteReader {
+ public:
+  void Open() override {
+    Opened = true;
+    TSqliteReader::Open();
+  }
+  bool Opened = false;
+};
+
+// The item fails with the destination's error before the source is opened, once, with
+// its type and stack trace kept from where the database refused.
+TEST_F(Executor, AMissingDestinationFailsTheItemBeforeTheSourceIsOpened) {
+  std::string uld = Dir.Path() + "/none.uld";
+  std::ofstream(uld, std::ios::binary) << "[Load]\r\nSourceTable=One_T\r\nDestSchema=DB2INST1\r\nDestTable=One_T\r\n"
+                                          "LoadType=0\r\nFields=NUM;INTEGER;;\r\nErrorsToAllow=0\r\n";
+  auto session = [&](TWatchedReader*& watched) {
+    auto table = std::make_unique<TTransveyTableLoadSession>(&Source, &Dest, &SourceConvert, &DestConvert);
+    table->LoadFromFile(uld);
+    auto reader = std::make_unique<TWatchedReader>();
+    watched = reader.get();
+    reader->SetConnection(Source.Connection());
+    table->SourceOptions->Reader = std::move(reader);
+    return table;
+  };
+
+  TWatchedReader* watched = nullptr;
+  auto table = session(watched);
+  TConvertSessionExecutor exec;
+  exec.SetSession(table.get());
+  exec.SetOutputer(&Out);
+  EXPECT_TRUE(exec.Execute());
+  EXPECT_EQ(exec.ResultCode, 3);
+  EXPECT_FALSE(watched->Opened);
+  EXPECT_EQ(std::count(Out.Lines.begin(), Out.Lines.end(), "Convert Failed"), 1) << ::testing::PrintToString(Out.Lines);
+  EXPECT_EQ(Out.Lines.back(), "End Convert");
+
+  // The same failure met directly: the converter raises what the database raised.
+  auto again = session(watched);
+  TDataConverter converter;
+  converter.ConvertSession = again.get();
+  try {
+    converter.Execute();
+    FAIL() << "the item ran";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Fault, TDatabaseFault::StatementCannotRun) << e.Message;
+    EXPECT_EQ(e.Message.rfind("select \"NUM\" from \"DB2INST1\".\"One_T\" where 1=0\r\n", 0), 0u) << e.Message;
+    EXPECT_NE(e.StackTrace.find("TUniQuery::Open"), std::string::npos) << e.StackTrace;
+  }
+  EXPECT_FALSE(watched->Opened);
+}
+
 }  // namespace

@@ -181,9 +181,30 @@ class TOdbcHandle {
   SQLHANDLE FHandle = SQL_NULL_HANDLE;
 };
 
-// "[SQLSTATE] message" for every diagnostic record of a handle.
-std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
-  std::string result;
+// The diagnostic records of a handle: "[SQLSTATE] message" for each, the codes of
+// the first, and the gravest fault any of them stands for.
+struct TDiagnostics {
+  std::string Text;
+  std::string SqlState;
+  int NativeCode = 0;
+  TDatabaseFault Fault = TDatabaseFault::None;
+};
+
+int Gravity(TDatabaseFault fault) {
+  switch (fault) {
+    case TDatabaseFault::ConnectionLost:
+      return 3;
+    case TDatabaseFault::TransactionRolledBack:
+      return 2;
+    case TDatabaseFault::StatementCannotRun:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+TDiagnostics ReadDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  TDiagnostics result;
   if (handle == SQL_NULL_HANDLE) return result;
   for (SQLSMALLINT record = 1;; ++record) {
     SQLWCHAR state[6] = {};
@@ -199,19 +220,43 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
                      &length);
     }
     size_t units = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
-    if (!result.empty()) result += '\n';
-    result += "[" + FromWide(state, 5) + "] " + TrimRight(FromWide(message.data(), units));
+    std::string sqlState = FromWide(state, 5);
+    if (record == 1) {
+      result.SqlState = sqlState;
+      result.NativeCode = static_cast<int>(native);
+    }
+    TDatabaseFault fault = OdbcFault(sqlState, static_cast<int>(native));
+    if (Gravity(fault) > Gravity(result.Fault)) result.Fault = fault;
+    if (!result.Text.empty()) result.Text += '\n';
+    result.Text += "[" + sqlState + "] " + TrimRight(FromWide(message.data(), units));
   }
   return result;
 }
 
-[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const std::string& what) {
-  std::string message = Diagnostics(type, handle);
-  throw EDatabaseError(message.empty() ? what + " failed" : message);
+// The driver's own word on whether the connection is gone: a driver reports a lost
+// connection under SQLSTATEs of its own choosing (a server shutting down may hand over
+// its own code first), but this attribute says it plainly.
+bool ConnectionDead(SQLHANDLE dbc) {
+  if (dbc == SQL_NULL_HANDLE) return false;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
 }
 
-void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what) {
-  if (!SQL_SUCCEEDED(rc)) Fail(handle.Type(), handle.Get(), what);
+EDatabaseError MakeError(const TDiagnostics& diagnostics, const std::string& what, SQLHANDLE dbc) {
+  TDatabaseFault fault = diagnostics.Fault;
+  if (fault != TDatabaseFault::ConnectionLost && ConnectionDead(dbc)) fault = TDatabaseFault::ConnectionLost;
+  return EDatabaseError(diagnostics.Text.empty() ? what + " failed" : diagnostics.Text, diagnostics.SqlState,
+                        diagnostics.NativeCode, fault);
+}
+
+// dbc: the connection of a statement handle, asked whether it is lost.
+[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const std::string& what, SQLHANDLE dbc = SQL_NULL_HANDLE) {
+  TDiagnostics diagnostics = ReadDiagnostics(type, handle);
+  throw MakeError(diagnostics, what, type == SQL_HANDLE_DBC ? handle : dbc);
+}
+
+void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what, SQLHANDLE dbc = SQL_NULL_HANDLE) {
+  if (!SQL_SUCCEEDED(rc)) Fail(handle.Type(), handle.Get(), what, dbc);
 }
 
 TOdbcHandle Allocate(SQLSMALLINT type, const TOdbcHandle* parent) {
@@ -368,6 +413,9 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     if (FStmt.Get()) SQLFreeStmt(FStmt.Get(), SQL_CLOSE);
   }
 
+  // Every failure of a statement also asks its connection whether it is lost.
+  void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what) const { ::Check(rc, handle, what, FDbc.Get()); }
+
   void Prepare(const std::string& sql) override {
     FArrayStmt.Reset();
     FSql = sql;
@@ -438,14 +486,14 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     attr(SQL_ATTR_PARAMS_PROCESSED_PTR, &FArrayProcessed, "Setting the processed-rows counter");
     attr(SQL_ATTR_PARAM_STATUS_PTR, FArrayStatus.data(), "Setting the row status array");
     SQLRETURN rc = SQLExecute(stmt.Get());
-    std::string message;
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) message = Diagnostics(stmt.Type(), stmt.Get());
+    TDiagnostics diagnostics;
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) diagnostics = ReadDiagnostics(stmt.Type(), stmt.Get());
     FHasResult = false;
     FRowsAffected = -1;
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
       SQLFreeStmt(stmt.Get(), SQL_CLOSE);
       SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
-      throw EDatabaseError(message.empty() ? "Executing the parameter array failed" : message);
+      throw MakeError(diagnostics, "Executing the parameter array", FDbc.Get());
     }
     SQLLEN affected = -1;
     if (rc != SQL_NO_DATA && SQL_SUCCEEDED(SQLRowCount(stmt.Get(), &affected)))
@@ -1032,11 +1080,12 @@ class TOdbcConnection : public dac_detail::TConnectionImpl {
     std::fill(text.begin(), text.end(), 0);
     std::fill(completed.begin(), completed.end(), 0);
     if (!SQL_SUCCEEDED(rc)) {
-      std::string message = Diagnostics(SQL_HANDLE_DBC, dbc.Get());
+      TDiagnostics diagnostics = ReadDiagnostics(SQL_HANDLE_DBC, dbc.Get());
+      std::string message = diagnostics.Text;
       if (message.empty()) message = "Connecting to the database failed";
       message = ReplaceAll(message, connectionString, "***");
       if (settings.Password.size() >= 3) message = ReplaceAll(message, settings.Password, "***");
-      throw EDatabaseError(message);
+      throw EDatabaseError(message, diagnostics.SqlState, diagnostics.NativeCode, diagnostics.Fault);
     }
     FEnv = std::move(env);
     FDbc = std::move(dbc);
@@ -1156,12 +1205,21 @@ class TOdbcConnection : public dac_detail::TConnectionImpl {
 
   void EndTransaction(SQLSMALLINT completion) {
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, FDbc.Get(), completion);
-    std::string message = SQL_SUCCEEDED(rc) ? std::string() : Diagnostics(SQL_HANDLE_DBC, FDbc.Get());
     FInTransaction = false;
+    if (!SQL_SUCCEEDED(rc)) {
+      EDatabaseError error = MakeError(ReadDiagnostics(SQL_HANDLE_DBC, FDbc.Get()),
+                                       completion == SQL_COMMIT ? "Commit" : "Rollback", FDbc.Get());
+      // The transaction's failure is the one to report, not a refusal to switch back.
+      SQLSetConnectAttr(FDbc.Get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                        SQL_IS_UINTEGER);
+      throw error;
+    }
+    // A driver that already knows its connection lost may answer a commit with success,
+    // having nothing left to send it to; the rows of that transaction are gone.
+    if (completion == SQL_COMMIT && ConnectionDead(FDbc.Get()))
+      throw EDatabaseError("Commit failed: the connection to the database is lost", "", 0,
+                           TDatabaseFault::ConnectionLost);
     SetAutoCommit(true);
-    if (!SQL_SUCCEEDED(rc))
-      throw EDatabaseError(message.empty() ? std::string(completion == SQL_COMMIT ? "Commit" : "Rollback") + " failed"
-                                           : message);
   }
 
   // Catalogue functions take patterns; a name's own '_' and '%' must match only themselves.

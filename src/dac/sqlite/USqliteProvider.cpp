@@ -64,14 +64,25 @@ private:
   sqlite3_stmt* FStmt = nullptr;
 };
 
-[[noreturn]] void Fail(sqlite3* db) { throw EDatabaseError(db ? sqlite3_errmsg(db) : "out of memory"); }
+// The error of db's last call, with its extended result code. A statement that does
+// not compile cannot run with any values, whatever its code says.
+EDatabaseError LastError(sqlite3* db, std::string message, bool compiling = false) {
+  int code = db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
+  TDatabaseFault fault = SqliteFault(code);
+  if (compiling && fault == TDatabaseFault::None) fault = TDatabaseFault::StatementCannotRun;
+  return EDatabaseError(std::move(message), "", code, fault);
+}
+
+[[noreturn]] void Fail(sqlite3* db, bool compiling = false) {
+  throw LastError(db, db ? sqlite3_errmsg(db) : "out of memory", compiling);
+}
 
 TSqliteStmt PrepareOne(sqlite3* db, const std::string& sql) {
   sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
   int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
   TSqliteStmt stmt(raw);
-  if (rc != SQLITE_OK) Fail(db);
+  if (rc != SQLITE_OK) Fail(db, true);
   if (!stmt.Get()) throw EDatabaseError("The SQL text holds no statement");
   // Only the first statement would run; silently dropping the others loses work.
   if (tail && !IsBlankOrComment(std::string_view(tail, sql.c_str() + sql.size() - tail)))
@@ -100,9 +111,9 @@ public:
     } else if (rc == SQLITE_DONE) {
       FDone = true;
     } else {
-      std::string message = sqlite3_errmsg(FDb);
+      EDatabaseError error = LastError(FDb, sqlite3_errmsg(FDb));
       sqlite3_reset(stmt);
-      throw EDatabaseError(message);
+      throw error;
     }
     FHasResult = sqlite3_column_count(stmt) > 0;
     FRowsAffected = FHasResult && sqlite3_stmt_readonly(stmt)
@@ -140,10 +151,10 @@ public:
         return false;
       }
       if (rc != SQLITE_ROW) {
-        std::string message = sqlite3_errmsg(FDb);
+        EDatabaseError error = LastError(FDb, sqlite3_errmsg(FDb));
         sqlite3_reset(FStmt.Get());
         FDone = true;
-        throw EDatabaseError(message);
+        throw error;
       }
     }
     FRowPending = false;
@@ -255,7 +266,7 @@ public:
     TSqliteDb db(raw);
     if (rc != SQLITE_OK) {
       std::string message = db.Get() ? sqlite3_errmsg(db.Get()) : "out of memory";
-      throw EDatabaseError(message + ": " + path);
+      throw LastError(db.Get(), message + ": " + path);
     }
     sqlite3_busy_timeout(db.Get(), 5000);
     // Opening reads nothing; the first read tells a database from any other file.
@@ -264,7 +275,7 @@ public:
     if (rc != SQLITE_OK) {
       std::string message = error ? error : sqlite3_errmsg(db.Get());
       sqlite3_free(error);
-      throw EDatabaseError(message + ": " + path);
+      throw LastError(db.Get(), message + ": " + path);
     }
     FDb = std::move(db);
   }
@@ -341,7 +352,7 @@ private:
     if (sqlite3_exec(FDb.Get(), sql, nullptr, nullptr, &error) != SQLITE_OK) {
       std::string message = error ? error : sqlite3_errmsg(FDb.Get());
       sqlite3_free(error);
-      throw EDatabaseError(message);
+      throw LastError(FDb.Get(), message);
     }
   }
 
@@ -353,3 +364,22 @@ private:
 std::unique_ptr<TConnectionImpl> CreateSqliteConnection() { return std::make_unique<TSqliteConnection>(); }
 
 }  // namespace dac_detail
+
+TDatabaseFault SqliteFault(int extendedResultCode) {
+  switch (extendedResultCode & 0xff) {
+    // The file can no longer be read or written as a database.
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+      return TDatabaseFault::ConnectionLost;
+    // Nothing more can be written to it: the disk is full, the file or its folder
+    // became read-only, an authorizer refuses.
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+      return TDatabaseFault::StatementCannotRun;
+    default:
+      return TDatabaseFault::None;
+  }
+}
