@@ -48,7 +48,7 @@ class TIterativeConverter {
   virtual void MoveNext() = 0;
   virtual void ConvertRow() = 0;
   virtual void CountRows() = 0;
-  virtual int GetRowNumber() = 0;
+  virtual int64_t GetRowNumber() = 0;
   // Called when the item fails, before Cleanup: whatever must not stay half done.
   virtual void AbortItem() {}
 
@@ -77,7 +77,7 @@ class TIterativeConverter {
   bool SettledStop = false;
   bool Stopped = false;
   bool FLimitExceeded = false;
-  int ErrorLimit = 0;
+  int64_t ErrorLimit = 0;
   int LoggedExceptions = 0;
   TConvertStatus FStatus;
 };
@@ -95,7 +95,7 @@ class TDataConverter : public TIterativeConverter {
   void MoveNext() override;
   void ConvertRow() override;
   void CountRows() override;
-  int GetRowNumber() override;
+  int64_t GetRowNumber() override;
 
   TConvertSession* ConvertSession = nullptr;
 
@@ -115,7 +115,7 @@ class TDataConverter : public TIterativeConverter {
   // its rows say (a table that was never written or whose last rows may be lost).
   bool FatalErrorInLastItem() const { return FatalError; }
   // Rows an item that failed had written and committed before its failure.
-  int RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
+  int64_t RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
   // Forgets what the previous item left, before an item's first stage.
   void BeginItem() {
     WrittenBeforeFailure = 0;
@@ -125,7 +125,7 @@ class TDataConverter : public TIterativeConverter {
  private:
   // A row read while rows of an array are pending; its messages wait for the array.
   struct TPendingRow {
-    int RowNumber = 0;
+    int64_t RowNumber = 0;
     std::string PositionText;
     TRowValues Values;
     bool Failed = false;  // at reading or setting: reported in order when settled
@@ -144,13 +144,13 @@ class TDataConverter : public TIterativeConverter {
   int ColumnCount = 0;
   bool Writing = false;
   bool FatalError = false;
-  int WrittenBeforeFailure = 0;
+  int64_t WrittenBeforeFailure = 0;
   std::vector<TFieldValue> Values;  // reused for every row
   bool Deferring = false;
   std::vector<TPendingRow> Pending;  // reused; the first PendingCount are in use
   size_t PendingCount = 0;
-  int ErrorsBeforePending = 0;
-  int StoppedAtRow = 0;  // the last row a settled stop let through
+  int64_t ErrorsBeforePending = 0;
+  int64_t StoppedAtRow = 0;  // the last row a settled stop let through
 };
 
 class TBatchOutputer;
@@ -167,13 +167,13 @@ class TConvertSessionExecutor : public TSessionExecutor {
 
   void SetBatchOutputer(TBatchOutputer* batchOutputer) { BatchOutputer = batchOutputer; }
   TDataConverter& Converter() { return *FConverter; }
-  int TotalRecords() const { return FTotalRecords; }
+  int64_t TotalRecords() const { return FTotalRecords; }
 
  private:
   void ReportItem(int index, bool succeeded);
 
   bool Stopped = false;
-  int FTotalRecords = 0;
+  int64_t FTotalRecords = 0;
   TConvertSession* ConvertSession = nullptr;
   std::unique_ptr<TDataConverter> FConverter;
   TBatchOutputer* BatchOutputer = nullptr;
