@@ -58,8 +58,8 @@ TEST(DBHelper, JoinNames) {
 TEST(DBDictionary, SelectAllAndCountTexts) {
   TSqliteDBDictionary sqlite;
   TDB2DBDictionary db2;
-  EXPECT_EQ(sqlite.GetCountSql("", "T"), "select count(1) from [T]");
-  EXPECT_EQ(sqlite.GetSelectAllSql("", "T"), "select * from [T]");
+  EXPECT_EQ(sqlite.GetCountSql("", "T"), "select count(1) from \"T\"");
+  EXPECT_EQ(sqlite.GetSelectAllSql("", "T"), "select * from \"T\"");
   EXPECT_EQ(db2.GetCountSql("DB2INST1", "T"), "select count(1) from \"DB2INST1\".\"T\"");
   EXPECT_EQ(db2.GetFullTableName(" ", "T"), "\"T\"");
 }

@@ -230,7 +230,7 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
   EXPECT_EQ(reader->GetDescription(), "From Table: my 'table");
   EXPECT_EQ(reader->GetRecordCount(), 0);
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select * from [my 'table]");
+  EXPECT_EQ(reader->GetSql(), "select * from \"my 'table\"");
   EXPECT_EQ(reader->GetRowNumber(), 1);
   EXPECT_EQ(reader->GetPositionText(), " Row 1");
   EXPECT_EQ(reader->GetRecordCount(), 3);
@@ -248,7 +248,7 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
   EXPECT_FALSE(reader->HasData());
   // Opened again, it builds the statement again and starts from row 1.
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select * from [my 'table]");
+  EXPECT_EQ(reader->GetSql(), "select * from \"my 'table\"");
   EXPECT_EQ(ReadColumn(*reader, 0), (std::vector<std::string>{"1", "2", "3"}));
   reader->Close();
 }
@@ -259,7 +259,7 @@ TEST(SqliteReader, ColumnNamesGivenBeforeOpenRestrictTheStatement) {
   auto reader = db.TableReader("t");
   reader->ColumnNames().Add("name");
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select [name] from [t]");
+  EXPECT_EQ(reader->GetSql(), "select \"name\" from \"t\"");
   EXPECT_EQ(reader->GetColumnCount(), 1);
   EXPECT_EQ(reader->GetValue(0), "r1");
 }
@@ -419,7 +419,7 @@ TEST(SqliteReader, ReadersOfTheFactoryFetch50RowsAndAreBound) {
   EXPECT_EQ(uni->Connection(), db.Factory.Connection());
   EXPECT_EQ(uni->Query()->FetchRows, 50);
   EXPECT_EQ(uni->Query()->SpecificOptions.Values("FetchAll"), "False");
-  EXPECT_EQ(uni->DBHelper()->QuoteName("a"), "[a]");
+  EXPECT_EQ(uni->DBHelper()->QuoteName("a"), "\"a\"");
 }
 
 TEST(SqliteReader, LobAndClobColumns) {
