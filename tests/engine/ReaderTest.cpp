@@ -253,6 +253,30 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
   reader->Close();
 }
 
+// Brackets could not hold a "]" (SQLite answered "unrecognized token"); quoted names
+// hold anything.
+TEST(SqliteReader, TablesAndColumnsOfAnyNameAreRead) {
+  SqliteSource db;
+  const std::string names[] = {"a]b", "[x]", "a\"b", "o'k", "two words", "Grüße", "a;b", "a|b", "x\"; --"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    std::string quoted = "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+    db.Exec("create table " + quoted + " (id integer, " + quoted + " text); insert into " + quoted +
+            " values (1, 'v1'), (2, 'v2')");
+    EXPECT_EQ(db.Factory.Dictionary()->GetColumns("", name)->Text(), "id=INTEGER\r\n" + name + "=TEXT\r\n");
+    auto all = db.TableReader(name);
+    all->Open();
+    EXPECT_EQ(ReadColumn(*all, 1), (std::vector<std::string>{"v1", "v2"}));
+    EXPECT_EQ(all->GetColumnName(1), name);
+    all->Close();
+    auto one = db.TableReader(name);
+    one->ColumnNames().Add(name);
+    one->Open();
+    EXPECT_EQ(ReadColumn(*one, 0), (std::vector<std::string>{"v1", "v2"}));
+    one->Close();
+  }
+}
+
 TEST(SqliteReader, ColumnNamesGivenBeforeOpenRestrictTheStatement) {
   SqliteSource db;
   db.NumberedTable("t", 2);
