@@ -427,7 +427,7 @@ TEST_F(Db2BatchSession, ToBeCreatedInAnyCaseCreatesTheTableAndMapsItColumnByColu
 
   session.ConfigOne(0);
   EXPECT_EQ(Joined(*Db.Factory.Dictionary()->GetColumns(Schema(), "Album")),
-            "Id=integer|Born=date|Title=varchar|Seen=date");
+            "Id=integer|Born=date|Title=varchar|Seen=timestamp");
   EXPECT_EQ(map.DestNames[0], "Album");
   // The untyped column got no destination column: it is left out, the rest keep theirs.
   EXPECT_EQ(map.FieldsMaps.Values("Album"),
