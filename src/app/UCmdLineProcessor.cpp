@@ -1,5 +1,7 @@
 #include "app/UCmdLineProcessor.h"
 
+#include <iostream>
+
 #include "app/UFactories.h"
 #include "app/ULogger.h"
 #include "app/USessionExecutorFactory.h"
@@ -11,6 +13,7 @@
 #include "engine/UOutputer.h"
 #include "engine/USessionExecutor.h"
 #include "session/UConvertSession.h"
+#include "session/USessionValues.h"
 
 std::string CommandLineUsage() {
   return "Usage: ferrovan key=value ...\n"
@@ -122,7 +125,18 @@ void TDBConvertCmdLineProcessor::RunSession() {
     return;
   }
   TConvertSessionCmdHandler handler(ExecutorFactory);
-  ReportOutcome(handler.Execute(SessionFile, LogFileName));
+  try {
+    ReportOutcome(handler.Execute(SessionFile, LogFileName));
+  } catch (const ESessionValueError& e) {
+    // A value that does not parse ends this session before anything is read or
+    // written; the next session of a workspace still runs.
+    for (const std::string* text : {&e.Message, &e.Detail}) {
+      if (text->empty()) continue;
+      Logger->Log(*text);
+      std::cerr << "ferrovan: " << *text << "\n";
+    }
+    ReportOutcome(ecFailed);
+  }
 }
 
 void TDBConvertCmdLineProcessor::ExecuteSqlFile() {
