@@ -350,6 +350,22 @@ TEST(SqliteTableCreator, CreatesTheTableWithKeyAndIndexesInAFile) {
   EXPECT_NE(message.find("already exists"), std::string::npos) << message;
 }
 
+// Brackets could not hold a "]"; the table, its columns and its indexes take any name.
+TEST(SqliteTableCreator, AnyNameWorksForTheTableItsColumnsAndIndexes) {
+  SqliteFile file;
+  auto creator = file.Factory.CreateTableCreator();
+  auto executor = file.Factory.CreateSqlExecutor();
+  creator->SetExecutor(executor.get());
+  TTableInfo info;
+  info.TableName = "a]b \"c\"";
+  info.AddField("x]y", "INTEGER", "false", "true", "false", "Yes");
+  info.AddField("say \"hi\"", "TEXT", "false", "false", "false", "Yes (Unique)");
+  creator->CreateTable(&info);
+  EXPECT_EQ(file.Factory.Dictionary()->GetColumns("", info.TableName)->Text(), "x]y=INTEGER\r\nsay \"hi\"=TEXT\r\n");
+  file.Exec("insert into \"a]b \"\"c\"\"\" values (1, 'a')");
+  EXPECT_THROW(file.Exec("insert into \"a]b \"\"c\"\"\" values (2, 'a')"), EDatabaseError);  // the unique index
+}
+
 // ---------------------------------------------------------------------------
 // DB2 test server
 
