@@ -198,6 +198,22 @@ TEST_F(SessionValuesDb2, InvalidValuesAreRefusedAndNothingIsWritten) {
   }
 }
 
+// A refused session ends itself only: the next one of a workspace runs.
+TEST_F(SessionValuesDb2, ARefusedSessionOfAWorkspaceLeavesTheNextOneToRun) {
+  SourceSql("create table vals (k integer, v text); insert into vals values (1, 'a'), (2, 'b'), (3, 'c');");
+  DestSql("drop table if exists \"SV_VALS\"; create table \"SV_VALS\" (\"K\" integer, \"V\" varchar(10))");
+  std::string bad = WriteSession("bad.uld", With(TableLines, "LoadType=7"));
+  std::string good = WriteSession("good.uld", TableLines);
+  std::string workspace = Dir.Path() + "/nightly.fws";
+  std::ofstream(workspace, std::ios::binary) << bad << "\r\n" << good << "\r\n";
+  std::remove(Log.c_str());
+  auto r =
+      RunFerrovan(Dir, Db2Server::Get().LogonKeys(Source) + " \"workspace=" + workspace + "\" \"logfile=" + Log + "\"");
+  EXPECT_EQ(r.ExitCode, 3) << r.Err << Joined(Texts());
+  EXPECT_TRUE(Logged("Invalid value \"7\" for \"LoadType\" in session file \"" + bad + "\"")) << Joined(Texts());
+  EXPECT_EQ(DestRows("select * from \"SV_VALS\" order by 1"), (std::vector<std::string>{"1|a", "2|b"}));
+}
+
 // Values that used to be read as something else now do what they say.
 TEST_F(SessionValuesDb2, ValuesReadAsWhatTheySay) {
   SourceSql("create table vals (k integer, v text); insert into vals values (1, 'a'), (2, 'b'), (3, 'c');");

@@ -257,7 +257,7 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
 // hold anything.
 TEST(SqliteReader, TablesAndColumnsOfAnyNameAreRead) {
   SqliteSource db;
-  const std::string names[] = {"a]b", "[x]", "a\"b", "o'k", "two words", "Grüße", "a;b", "a|b", "x\"; --"};
+  const std::string names[] = {"a]b", "[x]", "a\"b", "o'k", "two words", "Grüße", "a;b", "a|b", "a:b", "x\"; --"};
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     std::string quoted = "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
