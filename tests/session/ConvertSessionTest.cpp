@@ -12,6 +12,7 @@
 #include "dialect/UDBDictionary.h"
 #include "session/SessionTestSupport.h"
 #include "session/UDBConvertOptions.h"
+#include "session/USessionValues.h"
 #include "session/UTableMapOptions.h"
 #include "session/UTransveySession.h"
 
@@ -222,6 +223,25 @@ TEST_F(SessionFiles, MalformedValuesRaiseFromTheLoad) {
       }
     }
   }
+}
+
+// A save that would write a name its lists cannot hold is refused before the file is
+// touched: no backup made, the file as it was.
+TEST_F(SessionFiles, ARefusedSaveLeavesTheFileAndItsBackupAlone) {
+  auto table = TableSession();
+  table->TableDestOptions().DestTable = "T";
+  table->SaveToFile(File("t.uld"));
+  std::string saved = ReadFileBytes(File("t.uld"));
+  table->TableDestOptions().FieldNames.Add("a|b");
+  EXPECT_THROW(table->SaveToFile(File("t.uld")), ESessionValueError);
+  EXPECT_EQ(ReadFileBytes(File("t.uld")), saved);
+  EXPECT_FALSE(FileExists(File("t.uld.bak")));
+
+  auto batch = BatchSession();
+  batch->TransveyTableMap().AddPair(true, "T", "To Be Created");
+  batch->TransveyTableMap().FieldsMaps.Add("T=-1;a,b;A;");
+  EXPECT_THROW(batch->SaveToFile(File("b.ula")), ESessionValueError);
+  EXPECT_FALSE(FileExists(File("b.ula")));
 }
 
 TEST_F(SessionFiles, DescriptionsCaptionsAndBlankSessions) {
