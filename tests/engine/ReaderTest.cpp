@@ -530,9 +530,9 @@ TEST_F(ChinookReader, TracksThroughRowAndColumnFilters) {
 TEST(PartRowDataReader, SkipsAndLimits) {
   struct Case {
     const char* LoadRowsText;
-    int Skip, Load;
+    int64_t Skip, Load;
     std::vector<std::string> Ids;
-    int Count;
+    int64_t Count;
   } cases[] = {
       {"skip 3 load 5", 3, 5, {"4", "5", "6", "7", "8"}, 5},
       {"skip 8 load 5", 8, 5, {"9", "10"}, 2},
@@ -540,6 +540,9 @@ TEST(PartRowDataReader, SkipsAndLimits) {
       {"skip 0 load 100", 0, 100, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 10},
       {"skip 9 load 1", 9, 1, {"10"}, 1},
       {"skip 2 load 0", 2, 0, {}, 0},
+      // Limits past 32 bits are limits, not negative numbers.
+      {"skip 7 load 2^32", 7, 4294967296, {"8", "9", "10"}, 3},
+      {"skip 0 load 2^63 - 1", 0, INT64_MAX, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 10},
   };
   SqliteSource db;
   db.NumberedTable("t", 10);
@@ -588,6 +591,11 @@ TEST(PartRowDataReader, FirstRowBeyondTheRowsIsIndexGreaterThanRowCount) {
   // The source options build the filter over a closed reader: Open checks.
   TPartRowDataReader part(reader.get(), 11, 5);
   expectIndexError([&] { part.Open(); });
+  // A first row past 2^31 stays past the end: it never wraps to a row at the start.
+  TPartRowDataReader far(reader.get(), 2147483648, 1);
+  expectIndexError([&] { far.Open(); });
+  TPartRowDataReader farthest(reader.get(), INT64_MAX, INT64_MAX);
+  expectIndexError([&] { farthest.Open(); });
   EXPECT_FALSE(db.Factory.Connection()->InTransaction()) << "the inner reader is closed again";
   // Built over an open reader, the constructor checks.
   reader->Open();
