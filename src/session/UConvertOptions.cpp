@@ -31,8 +31,7 @@ void TConvertRowsSelectOptions::LoadFromFile(const std::string& fileName, const 
   // Short values: the unlimited reader is not needed.
   TIniFile ini(fileName);
   std::string type = ini.ReadString(section, "LoadRowsType", "");
-  // Any other word used to read all rows without a word said: a misspelt "Part" would
-  // copy the whole table.
+  // Read as "all rows", any other word would let a misspelt "Part" copy the whole table.
   if (!type.empty() && !SameText(type, "all") && !SameText(type, "part"))
     RefuseSessionValue(ini, "LoadRowsType", type, "expected All or Part.");
   int64_t loadRows = ReadSessionCount(ini, section, "LoadRows", 0);

@@ -405,7 +405,7 @@ void TTableDestOptions::LoadFromFile(const std::string& fileName, const std::str
   if (code < 0 && !TryStrToInt(loadType, code))
     for (int i = 0; i < 3; ++i)
       if (SameText(loadType, loadTypes[i])) code = i;
-  // Any other number used to keep the load type of a new session, Append: a table
+  // Keeping a new session's load type for any other value would be Append: a table
   // meant to be replaced or updated would silently grow instead.
   if (code < 0 || code > 2)
     RefuseSessionValue(ini, "LoadType", loadType,
@@ -493,7 +493,7 @@ void TBatchDBDestOptions::LoadFromFile(const std::string& fileName, const std::s
   else if (SameText(text, "Append") || SameText(text, "Replace") || SameText(text, "Update"))
     LoadType = UpperCase(text.substr(0, 1)) + LowerCase(text.substr(1));
   else
-    // Anything else used to run as Append, the writer deleting nothing.
+    // Kept as it is, any other text would run as Append, the writer deleting nothing.
     RefuseSessionValue(ini, "LoadType", text, "expected Append, Replace or Update (or 0 for Replace, 1 for Append).");
 }
 

@@ -489,3 +489,25 @@ TEST_F(Db2BatchSession, ToBeCreatedInAnyCaseCreatesTheTableAndMapsItColumnByColu
   map.DestNames[1] = "To Be Created";
   EXPECT_THROW(session.ConfigOne(1), EDatabaseError);
 }
+
+// A created table whose column name its field map cannot hold is created and mapped for
+// the run; only saving the session is refused, as the map would read back as another.
+TEST_F(Db2BatchSession, ACreatedTableWithANameTheFieldMapCannotHoldRunsButIsNotSaved) {
+  Source.Exec("create table \"Odd\" (Id INTEGER, \"A,b\" VARCHAR(10))");
+  Db.DropTable("\"Odd\"");
+  TColumnsBatchSession session(&Source.Factory, &Db.Factory, &SourceConvert, &DestConvert);
+  session.BatchDestOptions().DestSchema = Schema();
+  session.TransveyTableMap().AddPair(true, "Odd", "To Be Created");
+  session.ConfigOne(0);
+  EXPECT_EQ(Joined(*Db.Factory.Dictionary()->GetColumns(Schema(), "Odd")), "Id=integer|A_b=varchar");
+  EXPECT_EQ(Joined(session.TableDestOptions->FieldNames), "Id|A_b");
+  std::string path = Dir.Path() + "/odd.ula";
+  try {
+    session.SaveToFile(path);
+    ADD_FAILURE() << "saved";
+  } catch (const ESessionValueError& e) {
+    EXPECT_EQ(e.Message.rfind("Cannot store the source field name \"A,b\" in \"FieldsMaps\"", 0), 0u) << e.Message;
+  }
+  EXPECT_FALSE(FileExists(path));
+  Db.DropTable("\"Odd\"");
+}
