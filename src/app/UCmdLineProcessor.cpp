@@ -14,6 +14,7 @@
 #include "engine/UOutputer.h"
 #include "session/UConvertSession.h"
 #include "session/USessionExecutor.h"
+#include "session/USessionValues.h"
 
 std::string CommandLineUsage() {
   return "Usage: ferrovan key=value ...\n"
@@ -216,7 +217,16 @@ void TDBConvertCmdLineProcessor::RunSession() {
     if (Console) Console(ConsoleLineText(SessionFile + ": " + text));
   };
   handler.OnWarning = [this](const std::string& text) { Report(text, SessionFile); };
-  ReportOutcome(handler.Execute(SessionFile, LogFileName));
+  try {
+    ReportOutcome(handler.Execute(SessionFile, LogFileName));
+  } catch (const ESessionValueError& e) {
+    // A value that does not parse ends this session before anything is read or
+    // written; the next session of a workspace still runs. The message names the file.
+    if (Console) Console(ConsoleLineText(e.Detail.empty() ? e.Message : e.Message + " " + e.Detail));
+    Logger->Log(e.Message);
+    if (!e.Detail.empty()) Logger->Log(e.Detail);
+    ReportOutcome(ecFailed);
+  }
 }
 
 void TDBConvertCmdLineProcessor::ExecuteSqlFile() {

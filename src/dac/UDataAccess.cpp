@@ -678,7 +678,7 @@ TUniField& TUniQuery::FieldByName(const std::string& name) {
   return *f;
 }
 
-int TUniQuery::RecordCount() {
+int64_t TUniQuery::RecordCount() {
   if (!FActive) throw EDatabaseError("The query is not open");
   if (!StrToBoolDef(SpecificOptions.Values("QueryRecCount"), true))
     throw EDatabaseError("The record count of a forward-only query is known only with QueryRecCount=True");
@@ -694,7 +694,7 @@ int TUniQuery::RecordCount() {
   statement->Execute(binds, 1);
   std::vector<TUniField> fields = statement->DescribeColumns();
   if (fields.empty() || !statement->FetchRow(fields)) throw EDatabaseError("The record count query returned no row");
-  FRecordCount = static_cast<int>(fields[0].AsInteger());
+  FRecordCount = fields[0].AsInteger();
   statement->CloseCursor();
   return FRecordCount;
 }

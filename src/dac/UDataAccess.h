@@ -298,7 +298,7 @@ public:
   // Rows of the open result, counted by a "select count(1) from (...) a" on the same
   // connection with the same parameters. Raises EDatabaseError when the query is not
   // active or QueryRecCount is False.
-  int RecordCount();
+  int64_t RecordCount();
 
   // Parameter arrays. AddBatchRow keeps the current parameter values as the next row of
   // an array that ExecuteBatch sends in one execute (bound column by column). When
@@ -337,7 +337,7 @@ private:
   bool FActive = false;
   bool FEof = true;
   int FRowsAffected = -1;
-  int FRecordCount = -1;
+  int64_t FRecordCount = -1;
   std::vector<std::vector<TUniParam>> FBatch;  // rows beyond FBatchCount are kept for reuse
   size_t FBatchCount = 0;
   std::vector<const TUniParam*> FBatchBinds;

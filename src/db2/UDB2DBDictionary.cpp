@@ -31,12 +31,12 @@ bool TDB2RecordCounter::IsVersion6() {
   return !Version.empty() && Version[0] == '6';
 }
 
-int TDB2RecordCounter::CountRecords(const std::string& sqlText) {
-  int result = 0;
+int64_t TDB2RecordCounter::CountRecords(const std::string& sqlText) {
+  int64_t result = 0;
   try {
     Query->SQL = CountSql(sqlText);
     Query->Execute();
-    if (Query->Active() && !Query->Eof()) result = static_cast<int>(Query->Fields(0).AsInteger());
+    if (Query->Active() && !Query->Eof()) result = Query->Fields(0).AsInteger();
   } catch (const std::exception&) {
     result = 0;
   }

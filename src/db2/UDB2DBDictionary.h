@@ -30,7 +30,7 @@ public:
   // Loads the version first while it is still unknown.
   bool IsVersion6();
   // Rows of sqlText; 0 when the count fails, as for an empty result.
-  int CountRecords(const std::string& sqlText);
+  int64_t CountRecords(const std::string& sqlText);
   static std::string CountSql(const std::string& sqlText) { return "select count(1) from (" + sqlText + ")"; }
 
   std::string Version;

@@ -26,6 +26,7 @@ const TKindMaps& Maps() {
                                 {"char", "string"},
                                 {"date", "date"},
                                 {"datetime", "datetime"},
+                                {"timestamp", "timestamp"},
                                 {"text", "memo"},
                                 {"ntext", "memo"},
                                 {"clob", "memo"},
@@ -129,13 +130,15 @@ const TKindMaps& Maps() {
                            {"bytes", "graphic(127)"},
                            {"boolean", "smallint"},
                            {"string", "varchar(255)"},
-                           {"datetime", "date"},
+                           // DB2's DATE has no time of day: a date and time goes whole
+                           // into a TIMESTAMP, and text stays text in a CLOB.
+                           {"datetime", "timestamp"},
                            {"date", "date"},
                            {"time", "time"},
                            {"float", "double"},
                            {"blob", "blob"},
                            {"widestring", "vargraphic(255)"},
-                           {"memo", "blob"},
+                           {"memo", "clob"},
                            {"unknown", "varchar(255)"},
                            {"timestamp", "timestamp"}});
     m.Dest["sqlite"] = Pairs({{"integer", "integer"},

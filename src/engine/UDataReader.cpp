@@ -9,11 +9,11 @@
 
 void TDataReader::SetTag(int tag) { Tag = tag; }
 
-int TDataReader::GetRowNumber() const { return RowNumber; }
+int64_t TDataReader::GetRowNumber() const { return RowNumber; }
 
 std::string TDataReader::GetPositionText() const { return " Row " + IntToStr(GetRowNumber()); }
 
-void TDataReader::GoToRow(int row) {
+void TDataReader::GoToRow(int64_t row) {
   while (GetRowNumber() < row && HasData()) Next();
 }
 
@@ -21,7 +21,7 @@ int TDataReader::GetColumnFlag(int) const { return 0; }
 
 // --- TDBReader
 
-int TDBReader::GetRowNumber() const { return RowNumber; }
+int64_t TDBReader::GetRowNumber() const { return RowNumber; }
 
 void TDBReader::Close() {
   FColumnNames.Clear();
@@ -29,7 +29,7 @@ void TDBReader::Close() {
   RecordCount = 0;
 }
 
-int TDBReader::GetRecordCount() const { return RecordCount; }
+int64_t TDBReader::GetRecordCount() const { return RecordCount; }
 
 int TDBReader::GetColumnCount() const { return FColumnNames.Count(); }
 
@@ -98,16 +98,16 @@ TFilterDataReader::TFilterDataReader(TDataReader* reader) : FReader(reader) {
 }
 
 void TFilterDataReader::SetTag(int tag) { FReader->SetTag(tag); }
-int TFilterDataReader::GetRowNumber() const { return FReader->GetRowNumber(); }
+int64_t TFilterDataReader::GetRowNumber() const { return FReader->GetRowNumber(); }
 std::string TFilterDataReader::GetPositionText() const { return FReader->GetPositionText(); }
 void TFilterDataReader::Open() { FReader->Open(); }
 void TFilterDataReader::Close() { FReader->Close(); }
-void TFilterDataReader::GoToRow(int row) { FReader->GoToRow(row); }
+void TFilterDataReader::GoToRow(int64_t row) { FReader->GoToRow(row); }
 bool TFilterDataReader::HasData() const { return FReader->HasData(); }
 void TFilterDataReader::Next() { FReader->Next(); }
 std::string TFilterDataReader::GetValue(int index) const { return FReader->GetValue(index); }
 std::string TFilterDataReader::GetColumnName(int index) const { return FReader->GetColumnName(index); }
-int TFilterDataReader::GetRecordCount() const { return FReader->GetRecordCount(); }
+int64_t TFilterDataReader::GetRecordCount() const { return FReader->GetRecordCount(); }
 int TFilterDataReader::GetColumnCount() const { return FReader->GetColumnCount(); }
 int TFilterDataReader::GetColumnFlag(int index) const { return FReader->GetColumnFlag(index); }
 void TFilterDataReader::SaveBlobToFile(int index, const std::string& fileName) const {
@@ -121,13 +121,13 @@ TValueKind TFilterDataReader::GetValueKind(int index) const { return FReader->Ge
 
 // --- TPartRowDataReader
 
-TPartRowDataReader::TPartRowDataReader(TDataReader* reader, int firstRow, int rowLimit)
-    : TFilterDataReader(reader), FFirstRow(std::max(firstRow, 1)), FRowLimit(std::max(rowLimit, 0)) {
+TPartRowDataReader::TPartRowDataReader(TDataReader* reader, int64_t firstRow, int64_t rowLimit)
+    : TFilterDataReader(reader), FFirstRow(std::max<int64_t>(firstRow, 1)), FRowLimit(std::max<int64_t>(rowLimit, 0)) {
   CheckRowCount();
 }
 
 void TPartRowDataReader::CheckRowCount() const {
-  int count = FReader->GetRecordCount();
+  int64_t count = FReader->GetRecordCount();
   if (count > 0 && count < FFirstRow) throw Exception("Index > Row Count");
 }
 
@@ -142,19 +142,19 @@ void TPartRowDataReader::Open() {
   }
 }
 
-int TPartRowDataReader::GetRowNumber() const { return FReader->GetRowNumber() - FFirstRow + 1; }
+int64_t TPartRowDataReader::GetRowNumber() const { return FReader->GetRowNumber() - FFirstRow + 1; }
 
-void TPartRowDataReader::GoToRow(int row) { FReader->GoToRow(row + FFirstRow - 1); }
+void TPartRowDataReader::GoToRow(int64_t row) { FReader->GoToRow(row + FFirstRow - 1); }
 
 bool TPartRowDataReader::HasData() const {
-  int row = GetRowNumber();
+  int64_t row = GetRowNumber();
   return FReader->HasData() && row >= 1 && row <= FRowLimit;
 }
 
-int TPartRowDataReader::GetRecordCount() const {
-  int count = FReader->GetRecordCount();
+int64_t TPartRowDataReader::GetRecordCount() const {
+  int64_t count = FReader->GetRecordCount();
   if (count < 0) return UnknownRecordCount;
-  return std::max(0, std::min(count - FFirstRow + 1, FRowLimit));
+  return std::max<int64_t>(0, std::min(count - FFirstRow + 1, FRowLimit));
 }
 
 // --- TPartColumnDataReader

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,7 @@ class TDataReader {
  public:
   // A record count that could not be established; rows are then read until HasData
   // is false.
-  static constexpr int UnknownRecordCount = -1;
+  static constexpr int64_t UnknownRecordCount = -1;
 
   TDataReader() = default;
   virtual ~TDataReader() = default;
@@ -24,19 +25,19 @@ class TDataReader {
 
   virtual void SetTag(int tag);
   // 1-based number of the current row: 1 right after Open, one more after each Next.
-  virtual int GetRowNumber() const;
+  virtual int64_t GetRowNumber() const;
   // " Row " and the row number, for the converter's messages.
   virtual std::string GetPositionText() const;
   virtual void Open() = 0;
   virtual void Close() = 0;
   // Next until the row number is at least row or the rows run out.
-  virtual void GoToRow(int row);
+  virtual void GoToRow(int64_t row);
   virtual bool HasData() const = 0;
   virtual void Next() = 0;
   virtual std::string GetValue(int index) const = 0;
   virtual std::string GetColumnName(int index) const = 0;
   // Rows the reader yields; UnknownRecordCount when that could not be established.
-  virtual int GetRecordCount() const = 0;
+  virtual int64_t GetRecordCount() const = 0;
   virtual int GetColumnCount() const = 0;
   virtual int GetColumnFlag(int index) const;
   // The bytes of column index of the current row (GetBytes) into fileName.
@@ -56,15 +57,15 @@ class TDataReader {
 
  protected:
   int Tag = 0;
-  int RowNumber = 0;
+  int64_t RowNumber = 0;
 };
 
 // A reader over one statement of one database.
 class TDBReader : public TDataReader {
  public:
-  int GetRowNumber() const override;
+  int64_t GetRowNumber() const override;
   void Close() override;
-  int GetRecordCount() const override;
+  int64_t GetRecordCount() const override;
   int GetColumnCount() const override;
   int GetColumnFlag(int index) const override;
   // "From Query: " + SQL without a table, else "From Table: " [+ schema + "."] + table.
@@ -91,7 +92,7 @@ class TDBReader : public TDataReader {
   const TStringList& ColumnNames() const { return FColumnNames; }
 
  protected:
-  int RecordCount = 0;
+  int64_t RecordCount = 0;
   std::string Sql;
   std::string SchemaName;
   std::string TableName;
@@ -105,16 +106,16 @@ class TFilterDataReader : public TDataReader {
   explicit TFilterDataReader(TDataReader* reader);
 
   void SetTag(int tag) override;
-  int GetRowNumber() const override;
+  int64_t GetRowNumber() const override;
   std::string GetPositionText() const override;
   void Open() override;
   void Close() override;
-  void GoToRow(int row) override;
+  void GoToRow(int64_t row) override;
   bool HasData() const override;
   void Next() override;
   std::string GetValue(int index) const override;
   std::string GetColumnName(int index) const override;
-  int GetRecordCount() const override;
+  int64_t GetRecordCount() const override;
   int GetColumnCount() const override;
   int GetColumnFlag(int index) const override;
   void SaveBlobToFile(int index, const std::string& fileName) const override;
@@ -138,27 +139,27 @@ class TPartRowDataReader : public TFilterDataReader {
  public:
   // Raises "Index > Row Count" when the inner reader is open with a known, positive
   // record count smaller than firstRow.
-  TPartRowDataReader(TDataReader* reader, int firstRow, int rowLimit);
+  TPartRowDataReader(TDataReader* reader, int64_t firstRow, int64_t rowLimit);
 
   // Opens the inner reader and moves it to the first row handed out, so this reader
   // stands on its row 1. The row-count check of the constructor is repeated, as the
   // count is known only now.
   void Open() override;
-  int GetRowNumber() const override;
-  void GoToRow(int row) override;
+  int64_t GetRowNumber() const override;
+  void GoToRow(int64_t row) override;
   bool HasData() const override;
   // min(inner count - first row + 1, row limit), not below 0; UnknownRecordCount when
   // the inner count is unknown.
-  int GetRecordCount() const override;
+  int64_t GetRecordCount() const override;
 
-  int GetFirstRow() const { return FFirstRow; }
-  int GetRowLimit() const { return FRowLimit; }
+  int64_t GetFirstRow() const { return FFirstRow; }
+  int64_t GetRowLimit() const { return FRowLimit; }
 
  private:
   void CheckRowCount() const;
 
-  int FFirstRow;
-  int FRowLimit;
+  int64_t FFirstRow;
+  int64_t FRowLimit;
 };
 
 // Hands out only the selected columns of the inner reader, in list order. Entries are

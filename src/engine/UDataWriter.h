@@ -149,7 +149,7 @@ class TUniDBWriter : public TDBWriter {
   TDateFormatParser& GetDateParser();
   // The probed types of the destination columns, in column order.
   const std::vector<TFieldType>& GetFieldTypes() const { return FieldTypes; }
-  int GetRowCounter() const { return RowCounter; }
+  int64_t GetRowCounter() const { return RowCounter; }
   bool GetUnicode() const { return Unicode; }
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
@@ -165,7 +165,7 @@ class TUniDBWriter : public TDBWriter {
   TUniConnection* Connection = nullptr;  // not owned
   std::unique_ptr<TUniQuery> Query;
   std::vector<TFieldType> FieldTypes;
-  int RowCounter = 0;
+  int64_t RowCounter = 0;
   bool Unicode = false;
   bool Handled = false;
   char DecimalSeparator;
@@ -184,7 +184,7 @@ class TUniDBWriter : public TDBWriter {
 
   bool FDeferring = false;
   bool FPaused = false;  // row by row until the next commit point
-  int ArrayStart = 0;    // the row counter when the pending array began
+  int64_t ArrayStart = 0;  // the row counter when the pending array began
   size_t PendingBytes = 0;
   int FCommittedRows = 0;
   int FUncommittedRows = 0;  // executed since the last commit

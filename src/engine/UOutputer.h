@@ -11,9 +11,9 @@ class TConvertStatus {
   using TEvent = std::function<void(TConvertStatus* sender)>;
   TEvent OnStart, OnEnd, OnError, OnMessage, OnProgress;
 
-  int32_t TotalRows = 0;
-  int32_t ConvertedRows = 0;
-  int32_t ErrorRows = 0;
+  int64_t TotalRows = 0;
+  int64_t ConvertedRows = 0;
+  int64_t ErrorRows = 0;
   double StartTime = 0;  // milliseconds of a steady clock
   double EndTime = 0;
   std::string Message;
@@ -87,7 +87,7 @@ class TBatchOutputer {
   virtual ~TBatchOutputer() = default;
   virtual void SelectItem(const std::string& sourceName) = 0;
   virtual void SetResult(bool succeeded) = 0;
-  virtual void SetRowCount(int rows) = 0;
+  virtual void SetRowCount(int64_t rows) = 0;
   virtual void SetDestName(const std::string& destName) = 0;
   virtual void Clear() = 0;
   virtual void SetItemCount(int count) = 0;
@@ -97,9 +97,9 @@ class TBatchOutputer {
 class TProgressMonitor {
  public:
   virtual ~TProgressMonitor() = default;
-  virtual void SetMax(int count) = 0;
-  virtual void Progress(int done) = 0;
-  virtual void SetPosition(int done) = 0;
+  virtual void SetMax(int64_t count) = 0;
+  virtual void Progress(int64_t done) = 0;
+  virtual void SetPosition(int64_t done) = 0;
   virtual void Reset() = 0;
   virtual void SetMessage(const std::string& text) = 0;
   virtual void SetStatusText(const std::string& text) = 0;

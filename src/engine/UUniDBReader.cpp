@@ -168,7 +168,7 @@ void TUniDBReader::Open() {
   RowNumber = 1;
 }
 
-int TUniDBReader::CountWith(const std::string& countSql) const {
+int64_t TUniDBReader::CountWith(const std::string& countSql) const {
   try {
     TUniQuery count(Connection());
     count.ParamCheck = false;
@@ -177,7 +177,7 @@ int TUniDBReader::CountWith(const std::string& countSql) const {
     count.Open();
     if (count.Eof() || count.FieldCount() == 0 || count.Fields(0).IsNull()) return UnknownRecordCount;
     int64_t value = count.Fields(0).AsInteger();
-    return value < 0 || value > 0x7fffffff ? UnknownRecordCount : static_cast<int>(value);
+    return value < 0 ? UnknownRecordCount : value;
   } catch (const std::exception&) {
     return UnknownRecordCount;
   }

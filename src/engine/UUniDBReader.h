@@ -75,7 +75,7 @@ class TUniDBReader : public TDBReader {
   void SetQueryRecCount(bool value);
   // Runs a count statement on the reader's connection; UnknownRecordCount when it
   // fails or yields no row.
-  int CountWith(const std::string& countSql) const;
+  int64_t CountWith(const std::string& countSql) const;
 
  private:
   std::unique_ptr<TUniQuery> NewQuery() const;

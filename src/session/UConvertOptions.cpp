@@ -3,6 +3,7 @@
 #include "base/UIniFile.h"
 #include "engine/UDataReader.h"
 #include "session/UMyIniFile.h"
+#include "session/USessionValues.h"
 
 void SplitString(std::string_view text, char delimiter, TStringList& list) {
   list.Clear();
@@ -22,16 +23,22 @@ void TDataConvertModel::DoChange() {
 void TConvertRowsSelectOptions::SaveToFile(const std::string& fileName, const std::string& section) {
   TIniFile ini(fileName);
   ini.WriteString(section, "LoadRowsType", LoadRowsType);
-  ini.WriteInteger(section, "LoadRows", LoadRows);
-  ini.WriteInteger(section, "SkipRows", SkipRows);
+  ini.WriteString(section, "LoadRows", IntToStr(LoadRows));
+  ini.WriteString(section, "SkipRows", IntToStr(SkipRows));
 }
 
 void TConvertRowsSelectOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   // Short values: the unlimited reader is not needed.
   TIniFile ini(fileName);
-  LoadRowsType = ini.ReadString(section, "LoadRowsType", "");
-  LoadRows = ini.ReadInteger(section, "LoadRows", 0);
-  SkipRows = ini.ReadInteger(section, "SkipRows", 0);
+  std::string type = ini.ReadString(section, "LoadRowsType", "");
+  // Read as "all rows", any other word would let a misspelt "Part" copy the whole table.
+  if (!type.empty() && !SameText(type, "all") && !SameText(type, "part"))
+    RefuseSessionValue(ini, "LoadRowsType", type, "expected All or Part.");
+  int64_t loadRows = ReadSessionCount(ini, section, "LoadRows", 0);
+  int64_t skipRows = ReadSessionCount(ini, section, "SkipRows", 0);
+  LoadRowsType = type;
+  LoadRows = loadRows;
+  SkipRows = skipRows;
 }
 
 bool TConvertRowsSelectOptions::SameAs(const TDataConvertModel& other) const {
@@ -74,7 +81,12 @@ void TSourceOptions::LoadFromFile(const std::string& fileName, const std::string
   if (text.empty()) return;
   TStringList pieces;
   SplitString(text, '|', pieces);
-  for (int i = 0; i < pieces.Count(); ++i) pieces[i] = IntToStr(static_cast<int64_t>(StrToInt(pieces[i])) - 1);
+  for (int i = 0; i < pieces.Count(); ++i) {
+    int column = 0;
+    if (!TryStrToInt(pieces[i], column) || column < 1)
+      RefuseSessionValue(ini, "Columns", text, "expected source column numbers from 1 up, joined by \"|\".");
+    pieces[i] = IntToStr(static_cast<int64_t>(column) - 1);
+  }
   Columns = pieces;
 }
 
@@ -130,7 +142,10 @@ TDataReader* TSourceOptions::GetFilteredReader() {
     reader = FilterReaders.back().get();
   }
   if (RowsSelect.IsPartRows()) {
-    FilterReaders.push_back(std::make_unique<TPartRowDataReader>(reader, RowsSelect.SkipRows + 1, RowsSelect.LoadRows));
+    // Skipping every row there can be still skips them all; one more would wrap.
+    int64_t skip = RowsSelect.SkipRows;
+    int64_t firstRow = skip < INT64_MAX ? skip + 1 : INT64_MAX;
+    FilterReaders.push_back(std::make_unique<TPartRowDataReader>(reader, firstRow, RowsSelect.LoadRows));
     reader = FilterReaders.back().get();
   }
   return reader;
@@ -216,13 +231,13 @@ std::string TTableMapOptions::GetDestName(int index) const { return DestNames[in
 
 void TConvertOptions::SaveToFile(const std::string& fileName, const std::string& section) {
   TIniFile ini(fileName);
-  ini.WriteInteger(section, "ErrorsToAllow", ErrorsToAllow);
+  ini.WriteString(section, "ErrorsToAllow", IntToStr(ErrorsToAllow));
   ini.WriteString(section, "LogFile", LogFile);
 }
 
 void TConvertOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   TMyIniFile ini(fileName);
-  ErrorsToAllow = ini.ReadInteger(section, "ErrorsToAllow", DefaultErrorsToAllow);
+  ErrorsToAllow = ReadSessionCount(ini, section, "ErrorsToAllow", DefaultErrorsToAllow);
   LogFile = ini.ReadString(section, "LogFile", "");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,9 @@ class TDataConvertModel {
 class TConvertRowsSelectOptions : public TDataConvertModel {
  public:
   void SaveToFile(const std::string& fileName, const std::string& section) override;
+  // Raises ESessionValueError for a type other than "All" or "Part" (any case) and a
+  // count that is not a whole number of 0 or more; a missing or empty key keeps its
+  // default.
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
@@ -53,8 +57,8 @@ class TConvertRowsSelectOptions : public TDataConvertModel {
   bool IsPartRows() const;
 
   std::string LoadRowsType;  // "All" or "Part" as the front end stores it
-  int LoadRows = 0;
-  int SkipRows = 0;
+  int64_t LoadRows = 0;
+  int64_t SkipRows = 0;
 };
 
 // What is read: the rows, the columns, and the caches of the source's fields.
@@ -64,8 +68,8 @@ class TSourceOptions : public TDataConvertModel {
   ~TSourceOptions() override;
 
   void SaveToFile(const std::string& fileName, const std::string& section) override;
-  // Raises EConvertError for a "Columns" piece that is not a number; Columns is then
-  // left as it was.
+  // Raises ESessionValueError for a "Columns" piece that is not a column number of 1
+  // or more; Columns is then left as it was.
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
@@ -168,12 +172,14 @@ class TTableMapOptions : public TDataConvertModel {
 // How tolerant a run is and where interactive runs log.
 class TConvertOptions : public TDataConvertModel {
  public:
-  static constexpr int DefaultErrorsToAllow = 50;  // when a file has no "ErrorsToAllow"
+  static constexpr int64_t DefaultErrorsToAllow = 50;  // when a file has no "ErrorsToAllow"
 
   void SaveToFile(const std::string& fileName, const std::string& section) override;
+  // Raises ESessionValueError for an "ErrorsToAllow" that is not a whole number of 0
+  // (no limit) or more.
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
-  int ErrorsToAllow = 0;
+  int64_t ErrorsToAllow = 0;
   std::string LogFile;
 };

@@ -94,6 +94,10 @@ void TConvertSession::Initialize() {
 }
 
 void TConvertSession::SaveToFile(const std::string& fileName) {
+  // A name the file cannot hold is refused before the old file is set aside, so a
+  // refused save leaves the file, its backup and the recent list as they were.
+  if (auto* dest = dynamic_cast<TTableDestOptions*>(DestOptions.get())) dest->CheckFieldsStorable();
+  if (auto* map = dynamic_cast<TTransveyTableMapOptions*>(TableMapOptions.get())) map->CheckStorable();
   TTaskSession::SaveToFile(fileName);
   SaveOptions(fileName);
 }

@@ -85,8 +85,11 @@ class TConvertSession : public TTaskSession {
                   TConvertObjectFactory* sourceConvertObjectFactory, TConvertObjectFactory* destConvertObjectFactory);
   ~TConvertSession() override;
 
+  // Raises ESessionValueError, before touching the file, for a field or table name
+  // the session file cannot hold.
   void SaveToFile(const std::string& fileName) override;
-  // Exceptions of the options pass to the caller, the session then partly loaded.
+  // Exceptions of the options pass to the caller, the session then partly loaded; a
+  // value that is present but does not parse raises ESessionValueError.
   void LoadFromFile(const std::string& fileName) override;
   bool SameAs(const TTaskSession& other) const override;
   void SaveOptions(const std::string& fileName) override;

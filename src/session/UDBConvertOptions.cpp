@@ -1,5 +1,7 @@
 #include "session/UDBConvertOptions.h"
 
+#include <vector>
+
 #include "base/UExceptions.h"
 #include "base/UIniFile.h"
 #include "dialect/UDBDictionary.h"
@@ -10,6 +12,7 @@
 #include "engine/UDataWriter.h"
 #include "engine/USqlWriter.h"
 #include "session/UMyIniFile.h"
+#include "session/USessionValues.h"
 
 namespace {
 
@@ -22,6 +25,9 @@ TDBDictionary& DictionaryOf(TDBObjectFactory* factory) {
 std::string ReadWithFallback(const TIniFile& ini, const std::string& section, const char* key, const char* fallback) {
   return ini.ReadString(section, key, ini.ReadString(section, fallback, ""));
 }
+
+const char* const FieldsExpected =
+    "an entry is Field;Type;DateFormat;NullIf, and none of them may hold \";\" or \"|\".";
 
 // A query keeps its blanks where its lines broke; whatever the editor used (CR LF, LF
 // or CR), no break may reach the one-line ini value.
@@ -47,7 +53,7 @@ void TSourceSchemaOptions::SaveToFile(const std::string& fileName, const std::st
 void TSourceSchemaOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   TMyIniFile ini(fileName);
   SourceSchema = ReadWithFallback(ini, section, "SourceSchema", "Schema");
-  ShowViews = ini.ReadBool(section, "ShowViews", false);
+  ShowViews = ReadSessionFlag(ini, section, "ShowViews", false);
 }
 
 bool TSourceSchemaOptions::SameAs(const TDataConvertModel& other) const {
@@ -357,7 +363,18 @@ void TTableDestOptions::SetDestTable(const std::string& name) {
   LoadDestFields();
 }
 
+void TTableDestOptions::CheckFieldsStorable() const {
+  using namespace session_map_chars;
+  for (const std::string& name : FieldNames.Strings()) {
+    CheckMapText("Fields", "the field name", name, FieldName);
+    CheckMapText("Fields", "the type of " + name, FieldTypes.Values(name), FieldPart);
+    CheckMapText("Fields", "the date format of " + name, DateFormats.Values(name), FieldPart);
+    CheckMapText("Fields", "the null-if text of " + name, NullIfs.Values(name), FieldPart);
+  }
+}
+
 void TTableDestOptions::SaveToFile(const std::string& fileName, const std::string& section) {
+  CheckFieldsStorable();
   TDBDestOptions::SaveToFile(fileName, section);
   TIniFile ini(fileName);
   ini.WriteString(section, "DestTable", DestTable);
@@ -383,27 +400,38 @@ void TTableDestOptions::LoadFromFile(const std::string& fileName, const std::str
   TDBDestOptions::LoadFromFile(fileName, section);
   TMyIniFile ini(fileName);
   DestTable = ReadWithFallback(ini, section, "DestTable", "Table");
-  switch (ini.ReadInteger(section, "LoadType", 0)) {
-    case 0:
-      LoadType = "Append";
-      break;
-    case 1:
-      LoadType = "Replace";
-      break;
-    case 2:
-      LoadType = "Update";
-      break;
-    default:
-      break;
-  }
+  std::string loadType = ini.ReadString(section, "LoadType", "");
+  static const char* const loadTypes[] = {"Append", "Replace", "Update"};
+  int code = loadType.empty() ? 0 : -1;
+  if (code < 0 && !TryStrToInt(loadType, code))
+    for (int i = 0; i < 3; ++i)
+      if (SameText(loadType, loadTypes[i])) code = i;
+  // Keeping a new session's load type for any other value would be Append: a table
+  // meant to be replaced or updated would silently grow instead.
+  if (code < 0 || code > 2)
+    RefuseSessionValue(ini, "LoadType", loadType,
+                       "expected 0 (Append), 1 (Replace) or 2 (Update), or one of those words.");
+  LoadType = loadTypes[code];
   UpdateKey = ini.ReadString(section, "UpdateKey", "");
   std::string text = ini.ReadString(section, "Fields", "");
   if (text.empty()) return;
   TStringList entries, parts;
   SplitString(text, '|', entries);
+  // Every entry is read before the lists change: a refused file leaves no half a map.
+  std::vector<TStringList> checked;
   for (const std::string& entry : entries.Strings()) {
     SplitString(entry, ';', parts);
-    if (parts.Count() < 3) throw Exception(ParseFieldsError);
+    if (parts.Count() < 3)
+      throw ESessionValueError(ParseFieldsError, SessionValueMessage(ini, "Fields", entry, FieldsExpected));
+    // A save writes four parts; a fifth means a name or text held a ";" and no part
+    // can be told from the next.
+    if (parts.Count() > 4) RefuseSessionValue(ini, "Fields", entry, FieldsExpected);
+    const std::string& name = parts[0];
+    if (name.find('=') != std::string::npos)
+      RefuseSessionValue(ini, "Fields", entry, "a field name cannot hold \"=\".");
+    checked.push_back(parts);
+  }
+  for (const TStringList& parts : checked) {
     const std::string& name = parts[0];
     FieldNames.Add(name);
     FieldTypes.SetValue(name, parts[1]);
@@ -455,11 +483,19 @@ void TBatchDBDestOptions::SaveToFile(const std::string& fileName, const std::str
 void TBatchDBDestOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   TDBDestOptions::LoadFromFile(fileName, section);
   TMyIniFile ini(fileName);
-  LoadType = ini.ReadString(section, "LoadType", "");
-  if (LoadType == "0")
+  std::string text = ini.ReadString(section, "LoadType", "");
+  // The codes of this kind are those of its older files, the reverse of a table session's.
+  if (text == "0")
     LoadType = "Replace";
-  else if (LoadType == "1")
+  else if (text == "1")
     LoadType = "Append";
+  else if (text.empty())
+    LoadType = text;
+  else if (SameText(text, "Append") || SameText(text, "Replace") || SameText(text, "Update"))
+    LoadType = UpperCase(text.substr(0, 1)) + LowerCase(text.substr(1));
+  else
+    // Kept as it is, any other text would run as Append, the writer deleting nothing.
+    RefuseSessionValue(ini, "LoadType", text, "expected Append, Replace or Update (or 0 for Replace, 1 for Append).");
 }
 
 bool TBatchDBDestOptions::SameAs(const TDataConvertModel& other) const {

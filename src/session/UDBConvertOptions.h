@@ -209,10 +209,16 @@ class TTableDestOptions : public TDBDestOptions {
   void CreateSubObjects() override;
   void FreeSubObjects() override;
 
-  // An empty LoadType is saved, and kept, as "Replace".
+  // An empty LoadType is saved, and kept, as "Replace". Raises ESessionValueError,
+  // before writing anything, when the field map holds a text "Fields" cannot keep.
   void SaveToFile(const std::string& fileName, const std::string& section) override;
-  // Appends to the field-map lists; raises ParseFieldsError for a "Fields" entry of
-  // fewer than three parts.
+  // Raises ESessionValueError when a field name holds ";", "|", "=" or a line break, or
+  // its type, date format or null-if text holds ";", "|" or a line break.
+  void CheckFieldsStorable() const;
+  // Appends to the field-map lists. Raises ESessionValueError, and leaves the lists as
+  // they were, for a "LoadType" other than 0, 1, 2 or the words Append, Replace,
+  // Update (any case), for a "Fields" entry of fewer than three parts (with the text
+  // ParseFieldsError) or of more than four, and for a field name holding "=".
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
@@ -262,7 +268,8 @@ class TBatchDBDestOptions : public TDBDestOptions {
   TBatchDBDestOptions(TDBObjectFactory* dbObjectFactory, TConvertObjectFactory* convertObjectFactory);
   ~TBatchDBDestOptions() override;
 
-  // "LoadType" is stored as text; on reading, "0" means Replace and "1" Append.
+  // "LoadType" is stored as text; on reading, "0" means Replace and "1" Append, the
+  // words are taken in any case, and anything else raises ESessionValueError.
   void SaveToFile(const std::string& fileName, const std::string& section) override;
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;

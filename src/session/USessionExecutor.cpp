@@ -83,7 +83,7 @@ void TIterativeConverter::LogErrorWithTrace(const std::string& text, const Excep
 }
 
 void TIterativeConverter::UpdateProgress() {
-  int converted = GetRowNumber() - FStatus.ErrorRows;
+  int64_t converted = GetRowNumber() - FStatus.ErrorRows;
   FStatus.ConvertedRows = converted < 0 ? 0 : converted;
   FStatus.FireProgress();
   if (ProcessEvents) ProcessEvents();
@@ -229,7 +229,7 @@ bool TDataConverter::HasNextRow() { return Reader->HasData(); }
 
 void TDataConverter::MoveNext() { Reader->Next(); }
 
-int TDataConverter::GetRowNumber() { return StoppedAtRow ? StoppedAtRow : Reader->GetRowNumber(); }
+int64_t TDataConverter::GetRowNumber() { return StoppedAtRow ? StoppedAtRow : Reader->GetRowNumber(); }
 
 bool TDataConverter::RowByRowRequested() {
   const char* value = std::getenv("FERROVAN_ROW_BY_ROW");
@@ -387,8 +387,8 @@ void TDataConverter::SettleRows() {
   Writer->EndReplay();
   // The count ran ahead while the array was collected; it is now what the last row
   // written one by one would have left.
-  int last = StoppedAtRow ? StoppedAtRow : Pending[count - 1].RowNumber;
-  int converted = last - FStatus.ErrorRows;
+  int64_t last = StoppedAtRow ? StoppedAtRow : Pending[count - 1].RowNumber;
+  int64_t converted = last - FStatus.ErrorRows;
   FStatus.ConvertedRows = converted < 0 ? 0 : converted;
   FStatus.FireProgress();
   if (StoppedAtRow) {

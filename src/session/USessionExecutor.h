@@ -52,7 +52,7 @@ class TIterativeConverter {
   virtual void MoveNext() = 0;
   virtual void ConvertRow() = 0;
   virtual void CountRows() = 0;
-  virtual int GetRowNumber() = 0;
+  virtual int64_t GetRowNumber() = 0;
   // Called when the item fails, before Cleanup: whatever must not stay half done.
   virtual void AbortItem() {}
 
@@ -86,7 +86,7 @@ class TIterativeConverter {
   bool SettledStop = false;
   bool Stopped = false;
   bool FLimitExceeded = false;
-  int ErrorLimit = 0;
+  int64_t ErrorLimit = 0;
   int LoggedExceptions = 0;
   TConvertStatus FStatus;
 };
@@ -104,7 +104,7 @@ class TDataConverter : public TIterativeConverter {
   void MoveNext() override;
   void ConvertRow() override;
   void CountRows() override;
-  int GetRowNumber() override;
+  int64_t GetRowNumber() override;
 
   TConvertSession* ConvertSession = nullptr;
 
@@ -121,7 +121,7 @@ class TDataConverter : public TIterativeConverter {
   // whatever its rows say.
   bool FatalErrorInLastItem() const { return FatalError; }
   // Rows an item that failed had written and committed before its failure.
-  int RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
+  int64_t RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
   // Forgets what the previous item left, before an item's first stage.
   void BeginItem() {
     WrittenBeforeFailure = 0;
@@ -132,7 +132,7 @@ class TDataConverter : public TIterativeConverter {
  private:
   // A row read while rows of an array are pending; its messages wait for the array.
   struct TPendingRow {
-    int RowNumber = 0;
+    int64_t RowNumber = 0;
     std::string PositionText;
     TRowValues Values;
     bool Failed = false;  // at reading or setting: reported in order when settled
@@ -152,13 +152,13 @@ class TDataConverter : public TIterativeConverter {
   bool Writing = false;
   bool WriteBegun = false;  // BeginWrite succeeded in this item
   bool FatalError = false;
-  int WrittenBeforeFailure = 0;
+  int64_t WrittenBeforeFailure = 0;
   std::vector<TFieldValue> Values;  // reused for every row
   bool Deferring = false;
   std::vector<TPendingRow> Pending;  // reused; the first PendingCount are in use
   size_t PendingCount = 0;
-  int ErrorsBeforePending = 0;
-  int StoppedAtRow = 0;  // the last row a settled stop let through
+  int64_t ErrorsBeforePending = 0;
+  int64_t StoppedAtRow = 0;  // the last row a settled stop let through
 };
 
 class TBatchOutputer;
@@ -184,7 +184,7 @@ class TConvertSessionExecutor : public TSessionExecutor {
   void LogErrorWithTrace(const std::string& text, const Exception& e);
 
   bool Stopped = false;
-  int FTotalRecords = 0;
+  int64_t FTotalRecords = 0;
   TConvertSession* ConvertSession = nullptr;
   std::unique_ptr<TDataConverter> FConverter;
   TBatchOutputer* BatchOutputer = nullptr;

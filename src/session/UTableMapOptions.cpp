@@ -4,6 +4,7 @@
 #include "base/UIniFile.h"
 #include "session/UDBConvertOptions.h"
 #include "session/UMyIniFile.h"
+#include "session/USessionValues.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ const std::string& Part(const TStringList& parts, int index) {
   if (index >= parts.Count()) throw Exception("List index out of bounds (" + std::to_string(index) + ")");
   return parts[index];
 }
+
+const char* const TableMapsExpected =
+    "expected pairs Selected;SourceTable;DestTable joined by \"|\", Selected -1 or 0; a table name cannot hold "
+    "\";\" or \"|\".";
 
 }  // namespace
 
@@ -40,6 +45,7 @@ bool T1To1TableMapOptions::SameAs(const TDataConvertModel& other) const {
 // --- TTransveyTableMapOptions
 
 void TTransveyTableMapOptions::SaveToFile(const std::string& fileName, const std::string& section) {
+  CheckStorable();
   std::string maps;
   for (int i = 0; i < GetCount(); ++i) {
     if (i > 0) maps += "|";
@@ -53,9 +59,7 @@ void TTransveyTableMapOptions::SaveToFile(const std::string& fileName, const std
 void TTransveyTableMapOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   TMyIniFile ini(fileName);
   std::string text = UpgradeSeparators(ini.ReadString(section, "TableMaps", ""));
-  Selected.Clear();
-  SourceNames.Clear();
-  DestNames.Clear();
+  TStringList selected, sourceNames, destNames;
   // A session without pairs saves an empty value; it must load as no pairs, not as
   // one malformed pair.
   if (!Trim(text).empty()) {
@@ -63,15 +67,77 @@ void TTransveyTableMapOptions::LoadFromFile(const std::string& fileName, const s
     SplitString(text, '|', pieces);
     for (const std::string& piece : pieces.Strings()) {
       SplitString(piece, ';', parts);
-      std::string destName = Part(parts, 2);
-      Selected.Add(parts[0]);
-      SourceNames.Add(parts[1]);
-      DestNames.Add(destName);
+      // A name holding ";" or "|" shifts every part after it; the pair would run
+      // another table or none at all.
+      bool flag = false;
+      if (parts.Count() != 3 || !TryStrToBool(parts[0], flag))
+        RefuseSessionValue(ini, "TableMaps", piece, TableMapsExpected);
+      selected.Add(parts[0]);
+      sourceNames.Add(parts[1]);
+      destNames.Add(parts[2]);
     }
   }
-  text = ReplaceAll(UpgradeSeparators(ini.ReadString(section, "FieldsMaps", "")), "\"", "");
-  FieldsMaps.Clear();
-  if (!Trim(text).empty()) SplitString(text, ',', FieldsMaps);
+  std::string raw = Trim(UpgradeSeparators(ini.ReadString(section, "FieldsMaps", "")));
+  TStringList maps;
+  text = ReplaceAll(raw, "\"", "");
+  if (!Trim(text).empty()) SplitString(text, ',', maps);
+  // The items read the way they were written (a quoted item keeps its commas and
+  // doubled quotes) must be the items the quotes-removed reading gives; where they
+  // differ, a name held a comma or a double quote and the map cannot be told apart.
+  TStringList quoted;
+  quoted.SetDelimitedText(raw, ',', '"', true);
+  for (const std::string& item : quoted.Strings())
+    if (item.find_first_of(",\"") != std::string::npos)
+      RefuseSessionValue(ini, "FieldsMaps", item,
+                         "a table, field or date format in a field map cannot hold a comma or a double quote.");
+  for (const std::string& item : maps.Strings()) {
+    if (Trim(item).empty()) continue;
+    size_t eq = item.find('=');
+    std::string why = eq == std::string::npos || eq == 0 ? "expected SourceTable=FieldMap items joined by \",\"."
+                                                         : CheckFieldsMapText(item.substr(eq + 1));
+    if (!why.empty()) RefuseSessionValue(ini, "FieldsMaps", item, why);
+  }
+  Selected = selected;
+  SourceNames = sourceNames;
+  DestNames = destNames;
+  FieldsMaps = maps;
+  Unstorable.Clear();
+}
+
+std::string TTransveyTableMapOptions::CheckFieldsMapText(const std::string& text) {
+  if (Trim(text).empty()) return std::string();
+  TStringList pieces, parts;
+  SplitString(text, '|', pieces);
+  for (const std::string& piece : pieces.Strings()) {
+    SplitString(piece, ';', parts);
+    bool selected = false;
+    if (parts.Count() > 4 || !TryStrToBool(parts[0], selected) || (selected && parts.Count() < 3))
+      return "expected columns Selected;SourceField;DestField;DateFormat joined by \"|\", Selected -1 or 0; "
+             "none of them may hold \";\" or \"|\".";
+    if (parts.Count() > 2 && parts[2].find('=') != std::string::npos) return "a destination field cannot hold \"=\".";
+  }
+  return std::string();
+}
+
+void TTransveyTableMapOptions::CheckStorable() const {
+  using namespace session_map_chars;
+  for (int i = 0; i < GetCount(); ++i) {
+    CheckMapText("TableMaps", "the table name", SourceNames[i], TablePair);
+    CheckMapText("TableMaps", "the table name", DestNames[i], TablePair);
+  }
+  if (!Unstorable.Empty()) throw ESessionValueError(Unstorable.ValueFromIndex(0));
+  for (int i = 0; i < FieldsMaps.Count(); ++i) {
+    const std::string& item = FieldsMaps[i];
+    if (Trim(item).empty()) continue;
+    std::string name = FieldsMaps.Names(i);
+    std::string map = FieldsMaps.ValueFromIndex(i);
+    CheckMapText("FieldsMaps", "the table name", name, FieldsMapTable);
+    CheckMapText("FieldsMaps", "the field map of " + name, map, ",\"\r\n");
+    std::string why = name.empty() ? "it names no source table." : CheckFieldsMapText(map);
+    if (!why.empty())
+      throw ESessionValueError("Cannot store the field map \"" + item +
+                               "\" in \"FieldsMaps\" of a session file: " + why);
+  }
 }
 
 bool TTransveyTableMapOptions::SameAs(const TDataConvertModel& other) const {
@@ -89,6 +155,8 @@ int TTransveyTableMapOptions::GetSelectedCount() const {
 bool TTransveyTableMapOptions::IsExcluded(int index) const { return !StrToBool(Selected[index]); }
 
 void TTransveyTableMapOptions::AddPair(bool selected, const std::string& sourceName, const std::string& destName) {
+  CheckMapText("TableMaps", "the table name", sourceName, session_map_chars::TablePair);
+  CheckMapText("TableMaps", "the table name", destName, session_map_chars::TablePair);
   Selected.Add(selected ? "-1" : "0");
   SourceNames.Add(sourceName);
   DestNames.Add(destName);
@@ -109,6 +177,17 @@ std::string TFieldsMapStringTranslator::ObjectsToString() const {
     result += std::string(rank >= 0 ? "-1" : "0") + ";" + Source->FieldNames[i] + ";" + destField + ";" + format;
   }
   return result;
+}
+
+void TFieldsMapStringTranslator::CheckStorable() const {
+  using namespace session_map_chars;
+  for (int i = 0; i < Source->FieldNames.Count(); ++i)
+    CheckMapText("FieldsMaps", "the source field name", Source->FieldNames[i], FieldsMapPart);
+  for (int rank = 0; rank < Source->Columns.Count() && rank < Dest->FieldNames.Count(); ++rank) {
+    const std::string& destField = Dest->FieldNames[rank];
+    CheckMapText("FieldsMaps", "the destination field name", destField, FieldsMapDestField);
+    CheckMapText("FieldsMaps", "the date format of " + destField, Dest->DateFormats.Values(destField), FieldsMapPart);
+  }
 }
 
 void TFieldsMapStringTranslator::StringToObjects(const std::string& text) {

@@ -31,9 +31,13 @@ class TTransveyTableMapOptions : public TTableMapOptions {
   // The destination name of a pair whose table is created when the run reaches it.
   static constexpr const char* ToBeCreated = "To Be Created";
 
-  // "TableMaps" and "FieldsMaps"; raises EConvertError for an unreadable flag.
+  // "TableMaps" and "FieldsMaps"; raises EConvertError for an unreadable flag, and
+  // ESessionValueError, before writing anything, for a name or field map the file
+  // cannot hold (see CheckStorable).
   void SaveToFile(const std::string& fileName, const std::string& section) override;
-  // Raises the list-index error for a pair of fewer than three parts.
+  // Raises ESessionValueError, leaving the pairs and maps as they were, for a pair
+  // that is not Selected;SourceTable;DestTable with a readable flag, and for a field
+  // map that would not read back as written (see CheckFieldsMapText).
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
@@ -41,11 +45,20 @@ class TTransveyTableMapOptions : public TTableMapOptions {
   int GetSelectedCount() const override;
   bool IsExcluded(int index) const override;
 
-  // Appends one pair.
+  // Appends one pair; raises ESessionValueError for a name holding ";", "|" or a line
+  // break, which "TableMaps" cannot hold.
   void AddPair(bool selected, const std::string& sourceName, const std::string& destName);
+  // Raises ESessionValueError for the first pair name, field-map item or entry of
+  // Unstorable that a session file cannot hold.
+  void CheckStorable() const;
+  // Empty when text reads back as the field map it was written as; otherwise why not.
+  static std::string CheckFieldsMapText(const std::string& text);
 
   TStringList Selected;    // one boolean text per pair
   TStringList FieldsMaps;  // SourceTable=FieldMap
+  // PairIndex=why: field maps built during a run from names "FieldsMaps" cannot hold.
+  // The run uses them; only saving the session is refused.
+  TStringList Unstorable;
 };
 
 // Converts between one field-map text of "FieldsMaps" and the field state of a table
@@ -56,6 +69,9 @@ class TFieldsMapStringTranslator {
 
   // One column per source field: Selected;SourceField;DestField;DateFormat, joined by "|".
   std::string ObjectsToString() const;
+  // Raises ESessionValueError when a source field, destination field or date format of
+  // the map ObjectsToString gives could not be read back from "FieldsMaps".
+  void CheckStorable() const;
   // Rebuilds Columns and the destination's FieldNames, FieldTypes and DateFormats; a
   // date format is kept only for a field listed among the destination's DateColumns.
   void StringToObjects(const std::string& text);

@@ -6,6 +6,7 @@
 #include "dialect/UDBObjectFactory.h"
 #include "dialect/UTableCreator.h"
 #include "session/UDBConvertOptions.h"
+#include "session/USessionValues.h"
 #include "session/UTableMapOptions.h"
 
 namespace {
@@ -143,8 +144,18 @@ void TTransveyBatchLoadSession::ConfigOne(int index) {
 
   if (created) {
     MapCreatedTable(mappedFields);
-    map.FieldsMaps.SetValue(sourceName,
-                            TFieldsMapStringTranslator(TableSourceOptions, TableDestOptions).ObjectsToString());
+    TFieldsMapStringTranslator translator(TableSourceOptions, TableDestOptions);
+    map.FieldsMaps.SetValue(sourceName, translator.ObjectsToString());
+    // The run has its map in the objects already; a name the file cannot hold stops
+    // only a later save, which would write a map that reads back as another.
+    std::string why;
+    try {
+      CheckMapText("FieldsMaps", "the table name", sourceName, session_map_chars::FieldsMapTable);
+      translator.CheckStorable();
+    } catch (const ESessionValueError& e) {
+      why = e.Message;
+    }
+    map.Unstorable.SetValue(IntToStr(index), why);
     map.DestNames[index] = destName;
   } else {
     TFieldsMapStringTranslator(TableSourceOptions, TableDestOptions).StringToObjects(map.FieldsMaps.Values(sourceName));

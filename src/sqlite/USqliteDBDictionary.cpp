@@ -2,7 +2,7 @@
 
 #include "dac/UDataAccess.h"
 
-std::string TSqliteDBHelper::QuoteName(const std::string& name) { return "[" + ReplaceAll(name, "]", "]]") + "]"; }
+std::string TSqliteDBHelper::QuoteName(const std::string& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
 
 std::unique_ptr<TDBHelper> TSqliteDBDictionary::CreateHelper() { return std::make_unique<TSqliteDBHelper>(); }
 

@@ -2,8 +2,9 @@
 
 #include "dialect/UDBDictionary.h"
 
-// Identifiers in square brackets. A "]" inside a name is doubled, so no name can end
-// the brackets early and smuggle SQL text of its own into a statement.
+// Identifiers in double quotes, a double quote inside a name doubled: SQLite reads any
+// name written so, where square brackets have no way to hold a "]" (SQLite does not
+// read "]]" as one). No name can end the quotes early and bring SQL text of its own.
 class TSqliteDBHelper : public TDBHelper {
 public:
   std::string QuoteName(const std::string& name) override;

@@ -6,7 +6,7 @@
 
 class TSqliteDBHelper;
 
-// CREATE TABLE for a SQLite destination: names in square brackets; an auto-increment
+// CREATE TABLE for a SQLite destination: names in double quotes; an auto-increment
 // key column becomes "primary key autoincrement" (SQLite wants it on an INTEGER column).
 class TSqliteTableCreator : public TTableCreator {
 public:

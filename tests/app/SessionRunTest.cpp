@@ -286,12 +286,17 @@ TEST_F(SessionRun, AWriterThatCannotBeginFailsTheRunEvenWithoutRows) {
   EXPECT_EQ(r.ExitCode, 3) << Joined(Texts());
 }
 
-TEST_F(SessionRun, MalformedFieldsEndTheProcessWithItsMessage) {
+TEST_F(SessionRun, MalformedFieldsEndTheSessionWithItsMessage) {
   SourceSql("create table m (i integer);");
-  auto r = Run(WriteSession("m.uld", TableSession("m", "SR_M", "0", "I;INTEGER", "50")));
-  EXPECT_EQ(r.ExitCode, 1);
-  EXPECT_NE((r.Err + r.Out).find("TTableDestOptions.LoadFromFile, Parse Fields Error."), std::string::npos)
-      << r.Err << r.Out;
+  std::string session = WriteSession("m.uld", TableSession("m", "SR_M", "0", "I;INTEGER", "50"));
+  auto r = Run(session);
+  EXPECT_EQ(r.ExitCode, 3);
+  EXPECT_NE(r.Err.find("TTableDestOptions.LoadFromFile, Parse Fields Error."), std::string::npos) << r.Err << r.Out;
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{
+                session, "TTableDestOptions.LoadFromFile, Parse Fields Error.",
+                "Invalid value \"I;INTEGER\" for \"Fields\" in session file \"" + session +
+                    "\": an entry is Field;Type;DateFormat;NullIf, and none of them may hold \";\" or \"|\"."}));
 }
 
 }  // namespace

@@ -20,11 +20,12 @@ TEST(DBHelper, QuotesNamesPerKindAndDoublesTheClosingCharacter) {
   struct Case {
     std::string Name, Plain, Sqlite, Db2;
   } cases[] = {
-      {"Track", "Track", "[Track]", "\"Track\""},
-      {"unit price", "unit price", "[unit price]", "\"unit price\""},
-      {"a]b", "a]b", "[a]]b]", "\"a]b\""},
-      {"say \"hi\"", "say \"hi\"", "[say \"hi\"]", "\"say \"\"hi\"\"\""},
-      {"", "", "[]", "\"\""},
+      {"Track", "Track", "\"Track\"", "\"Track\""},
+      {"unit price", "unit price", "\"unit price\"", "\"unit price\""},
+      {"a]b", "a]b", "\"a]b\"", "\"a]b\""},
+      {"[x]", "[x]", "\"[x]\"", "\"[x]\""},
+      {"say \"hi\"", "say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+      {"", "", "\"\"", "\"\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -43,9 +44,9 @@ TEST(DBHelper, QuoteValueDoublesSingleQuotesWithoutEnclosingThem) {
 TEST(DBHelper, FullNameTrimsAndLeavesOutABlankSchema) {
   TSqliteDBHelper sqlite;
   TDB2DBHelper db2;
-  EXPECT_EQ(sqlite.GetFullName(" S ", " T "), "[S].[T]");
+  EXPECT_EQ(sqlite.GetFullName(" S ", " T "), "\"S\".\"T\"");
   EXPECT_EQ(db2.GetFullName(" S ", " T "), "\"S\".\"T\"");
-  EXPECT_EQ(sqlite.GetFullName("  ", "T"), "[T]");
+  EXPECT_EQ(sqlite.GetFullName("  ", "T"), "\"T\"");
   EXPECT_EQ(db2.GetFullName("", "T"), "\"T\"");
 }
 
@@ -58,8 +59,8 @@ TEST(DBHelper, JoinNames) {
 TEST(DBDictionary, SelectAllAndCountTexts) {
   TSqliteDBDictionary sqlite;
   TDB2DBDictionary db2;
-  EXPECT_EQ(sqlite.GetCountSql("", "T"), "select count(1) from [T]");
-  EXPECT_EQ(sqlite.GetSelectAllSql("", "T"), "select * from [T]");
+  EXPECT_EQ(sqlite.GetCountSql("", "T"), "select count(1) from \"T\"");
+  EXPECT_EQ(sqlite.GetSelectAllSql("", "T"), "select * from \"T\"");
   EXPECT_EQ(db2.GetCountSql("DB2INST1", "T"), "select count(1) from \"DB2INST1\".\"T\"");
   EXPECT_EQ(db2.GetFullTableName(" ", "T"), "\"T\"");
 }
@@ -147,11 +148,12 @@ TEST_F(SqliteDictionary, CountAndSelectTextsRunOnTheFile) {
   EXPECT_EQ(q.Fields(0).AsString(), "1.5");
 }
 
-TEST_F(SqliteDictionary, ANameWithAClosingBracketCannotRunStatementsOfItsOwn) {
-  // Unescaped, the name would close the brackets after "x" and the rest would run.
+TEST_F(SqliteDictionary, ANameCannotEndItsQuotesAndRunStatementsOfItsOwn) {
+  // Unescaped, the name would close its quoting after "x" and the rest would run.
   File.Exec("create table x (a integer); create table victim (a integer)");
   auto executor = File.Factory.CreateSqlExecutor();
-  EXPECT_THROW(executor->Execute(Dictionary().GetSelectAllSql("", "x]; drop table victim; --")), EDatabaseError);
+  for (const char* name : {"x]; drop table victim; --", "x\"; drop table victim; --"})
+    EXPECT_THROW(executor->Execute(Dictionary().GetSelectAllSql("", name)), EDatabaseError) << name;
   EXPECT_EQ(Joined(*Dictionary().GetTables("")), "Zebra Table|alpha|people|victim|x");
 }
 

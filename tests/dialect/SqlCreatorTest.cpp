@@ -53,8 +53,8 @@ TEST(SqlCreator, NamesAreQuotedSoTheyCannotEndTheirQuoting) {
 
   TSqliteSqlCreator s;
   s.Table = "a]b";
-  s.SetFields({"c]d", "e f"});
-  EXPECT_EQ(s.GetWriteSql(), "insert into [a]]b] ([c]]d],[e f]) \r\n  values (:cd,:e_f) ");
+  s.SetFields({"c\"d", "e f"});
+  EXPECT_EQ(s.GetWriteSql(), "insert into \"a]b\" (\"c\"\"d\",\"e f\") \r\n  values (:c_d,:e_f) ");
 }
 
 TEST(SqlCreator, ParamNames) {
@@ -175,7 +175,7 @@ TEST(SqlCreator, SqliteFillValue) {
   c.SetFields({"a", "b"});
   std::string sql = c.FillValue(c.GetWriteSql(), 0, "it's");
   sql = c.FillValue(sql, 1, "NULL");
-  EXPECT_EQ(sql, "insert into [t] ([a],[b]) \r\n  values ('it''s',null) ");
+  EXPECT_EQ(sql, "insert into \"t\" (\"a\",\"b\") \r\n  values ('it''s',null) ");
 }
 
 TEST(SqlCreator, DecimalText) {

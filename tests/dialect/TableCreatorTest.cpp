@@ -29,19 +29,22 @@ TEST(FieldTypeMap, SqliteColumnsForDB2) {
   } cases[] = {
       {"INTEGER", "integer"},
       {"VARCHAR(40)", "varchar(255)"},
-      {"TEXT", "blob"},
+      {"TEXT", "clob"},
       {"NUMERIC", "double"},
       {"NUMERIC(10,2)", "double"},
       {"numeric (10,2)", "double"},
       {"DATE", "date"},
-      {"DATETIME", "date"},
+      {"DATETIME", "timestamp"},
+      {"TIMESTAMP", "timestamp"},
+      {"timestamp(3)", "timestamp"},
       {"BLOB", "blob"},
       {"BOOLEAN", "varchar(255)"},
       {"INT", "varchar(255)"},
       {"NVARCHAR(120)", "vargraphic(255)"},
       {"  Real  ", "double"},
       {"", "varchar(255)"},
-      {"CLOB", "blob"},
+      {"CLOB", "clob"},
+      {"NTEXT", "clob"},
   };
   for (const auto& c : cases) EXPECT_EQ(map.MapType(c.Native), c.Expected) << c.Native;
 }
@@ -50,7 +53,7 @@ TEST(FieldTypeMap, MaxSizesAreTypesOfTheirOwn) {
   TFieldTypeMap map;
   map.SetSourceDB("MsSql");
   map.SetDestDB("db2");
-  EXPECT_EQ(map.MapType("nvarchar(MAX)"), "blob");
+  EXPECT_EQ(map.MapType("nvarchar(MAX)"), "clob");
   EXPECT_EQ(map.MapType("nvarchar(40)"), "vargraphic(255)");
   EXPECT_EQ(map.MapType("VARBINARY(max)"), "blob");
   EXPECT_EQ(map.MapType("varbinary(16)"), "graphic(127)");
@@ -88,7 +91,7 @@ TEST(FieldTypeMap, EverySourceKindIsKnown) {
   } cases[] = {
       {"access", "counter", "integer"},  {"mssql", "smallmoney", "double"}, {"oracle", "varchar2(20)", "varchar(255)"},
       {"mysql", "mediumint", "integer"}, {"postgresql", "bytea", "blob"},   {"sqlite", "nchar(2)", "vargraphic(255)"},
-      {"db2", "dbclob", "blob"},         {"mysql", "bool", "smallint"},     {"mssql", "binary(4)", "graphic(127)"}};
+      {"db2", "dbclob", "clob"},         {"mysql", "bool", "smallint"},     {"mssql", "binary(4)", "graphic(127)"}};
   for (const auto& c : cases) {
     TFieldTypeMap map;
     map.SetSourceDB(c.Kind);
@@ -355,11 +358,27 @@ TEST(CreateDestTableCommand, ItsStatementsGoToTheMemoryLogOfTheSinkHandedIn) {
   TCreateDestTableCommand command(&file.Factory, &sink);
   command.Execute("Sqlite", "Sqlite", "Logged", columns);
   EXPECT_EQ(sink.Memory, std::vector<std::string>{command.Creator()->SqlText});
-  EXPECT_NE(sink.Memory[0].find("[Logged]"), std::string::npos) << sink.Memory[0];
+  EXPECT_NE(sink.Memory[0].find("\"Logged\""), std::string::npos) << sink.Memory[0];
 
   TCreateDestTableCommand unlogged(&file.Factory);
   EXPECT_NO_THROW(unlogged.Execute("Sqlite", "Sqlite", "Unlogged", columns));
   EXPECT_EQ(sink.Memory.size(), 1u);
+}
+
+// Brackets could not hold a "]"; the table, its columns and its indexes take any name.
+TEST(SqliteTableCreator, AnyNameWorksForTheTableItsColumnsAndIndexes) {
+  SqliteFile file;
+  auto creator = file.Factory.CreateTableCreator();
+  auto executor = file.Factory.CreateSqlExecutor();
+  creator->SetExecutor(executor.get());
+  TTableInfo info;
+  info.TableName = "a]b \"c\"";
+  info.AddField("x]y", "INTEGER", "false", "true", "false", "Yes");
+  info.AddField("say \"hi\"", "TEXT", "false", "false", "false", "Yes (Unique)");
+  creator->CreateTable(&info);
+  EXPECT_EQ(file.Factory.Dictionary()->GetColumns("", info.TableName)->Text(), "x]y=INTEGER\r\nsay \"hi\"=TEXT\r\n");
+  file.Exec("insert into \"a]b \"\"c\"\"\" values (1, 'a')");
+  EXPECT_THROW(file.Exec("insert into \"a]b \"\"c\"\"\" values (2, 'a')"), EDatabaseError);  // the unique index
 }
 
 // ---------------------------------------------------------------------------
@@ -430,7 +449,7 @@ TEST_F(Db2TableCreation, UnattendedCreationFromASqliteColumnList) {
   command.Execute("Sqlite", "DB2", "Order", *columns);
   EXPECT_EQ(command.Creator()->SqlText.rfind("create table \"Order\" (\r\n", 0), 0u) << command.Creator()->SqlText;
   EXPECT_EQ(Joined(*Db.Factory.Dictionary()->GetColumns(Schema(), "Order")),
-            "Id=integer|Name=varchar|Note=blob|Amount=double|Born=date|Stamp=date|Raw=blob|Flag=varchar|"
+            "Id=integer|Name=varchar|Note=clob|Amount=double|Born=date|Stamp=timestamp|Raw=blob|Flag=varchar|"
             "Unit_price_EUR=double");
   Db.DropTable("\"Order\"");
 
@@ -479,7 +498,7 @@ TEST_F(Db2TableCreation, EveryChinookTableIsCreatedAndReadBack) {
             "Milliseconds=INTEGER|Bytes=INTEGER|UnitPrice=NUMERIC");
   EXPECT_EQ(map.MapType("NVARCHAR"), "vargraphic(255)");
   EXPECT_EQ(map.MapType("NUMERIC"), "double");
-  EXPECT_EQ(map.MapType("DATETIME"), "date");
+  EXPECT_EQ(map.MapType("DATETIME"), "timestamp");
 }
 
 }  // namespace

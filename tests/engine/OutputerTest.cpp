@@ -63,6 +63,15 @@ TEST(LogConvertOutputer, ResultLinesOfAnItem) {
                                              "5 records    Elapsed: 00:00:00"}));
 }
 
+TEST(ConvertResultText, CountsPastTwoToTheThirtyOne) {
+  TConvertStatus status;
+  status.Start();
+  status.ConvertedRows = 3000000000;
+  status.ErrorRows = 2147483648;
+  EXPECT_EQ(ConvertResultText(status).substr(0, 18), "3000000000 records");
+  EXPECT_NE(ConvertResultText(status).find(".  2147483648 rows can not convert."), std::string::npos);
+}
+
 TEST(LogConvertOutputer, NoLogFileWritesNothing) {
   TConvertStatus status;
   TLogConvertOutputer outputer;

@@ -230,7 +230,7 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
   EXPECT_EQ(reader->GetDescription(), "From Table: my 'table");
   EXPECT_EQ(reader->GetRecordCount(), 0);
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select * from [my 'table]");
+  EXPECT_EQ(reader->GetSql(), "select * from \"my 'table\"");
   EXPECT_EQ(reader->GetRowNumber(), 1);
   EXPECT_EQ(reader->GetPositionText(), " Row 1");
   EXPECT_EQ(reader->GetRecordCount(), 3);
@@ -248,9 +248,33 @@ TEST(SqliteReader, ATableReaderBuildsItsStatementAndDescribesItself) {
   EXPECT_FALSE(reader->HasData());
   // Opened again, it builds the statement again and starts from row 1.
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select * from [my 'table]");
+  EXPECT_EQ(reader->GetSql(), "select * from \"my 'table\"");
   EXPECT_EQ(ReadColumn(*reader, 0), (std::vector<std::string>{"1", "2", "3"}));
   reader->Close();
+}
+
+// Brackets could not hold a "]" (SQLite answered "unrecognized token"); quoted names
+// hold anything.
+TEST(SqliteReader, TablesAndColumnsOfAnyNameAreRead) {
+  SqliteSource db;
+  const std::string names[] = {"a]b", "[x]", "a\"b", "o'k", "two words", "Grüße", "a;b", "a|b", "a:b", "x\"; --"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    std::string quoted = "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+    db.Exec("create table " + quoted + " (id integer, " + quoted + " text); insert into " + quoted +
+            " values (1, 'v1'), (2, 'v2')");
+    EXPECT_EQ(db.Factory.Dictionary()->GetColumns("", name)->Text(), "id=INTEGER\r\n" + name + "=TEXT\r\n");
+    auto all = db.TableReader(name);
+    all->Open();
+    EXPECT_EQ(ReadColumn(*all, 1), (std::vector<std::string>{"v1", "v2"}));
+    EXPECT_EQ(all->GetColumnName(1), name);
+    all->Close();
+    auto one = db.TableReader(name);
+    one->ColumnNames().Add(name);
+    one->Open();
+    EXPECT_EQ(ReadColumn(*one, 0), (std::vector<std::string>{"v1", "v2"}));
+    one->Close();
+  }
 }
 
 TEST(SqliteReader, ColumnNamesGivenBeforeOpenRestrictTheStatement) {
@@ -259,7 +283,7 @@ TEST(SqliteReader, ColumnNamesGivenBeforeOpenRestrictTheStatement) {
   auto reader = db.TableReader("t");
   reader->ColumnNames().Add("name");
   reader->Open();
-  EXPECT_EQ(reader->GetSql(), "select [name] from [t]");
+  EXPECT_EQ(reader->GetSql(), "select \"name\" from \"t\"");
   EXPECT_EQ(reader->GetColumnCount(), 1);
   EXPECT_EQ(reader->GetValue(0), "r1");
 }
@@ -419,7 +443,7 @@ TEST(SqliteReader, ReadersOfTheFactoryFetch50RowsAndAreBound) {
   EXPECT_EQ(uni->Connection(), db.Factory.Connection());
   EXPECT_EQ(uni->Query()->FetchRows, 50);
   EXPECT_EQ(uni->Query()->SpecificOptions.Values("FetchAll"), "False");
-  EXPECT_EQ(uni->DBHelper()->QuoteName("a"), "[a]");
+  EXPECT_EQ(uni->DBHelper()->QuoteName("a"), "\"a\"");
 }
 
 TEST(SqliteReader, LobAndClobColumns) {
@@ -506,9 +530,9 @@ TEST_F(ChinookReader, TracksThroughRowAndColumnFilters) {
 TEST(PartRowDataReader, SkipsAndLimits) {
   struct Case {
     const char* LoadRowsText;
-    int Skip, Load;
+    int64_t Skip, Load;
     std::vector<std::string> Ids;
-    int Count;
+    int64_t Count;
   } cases[] = {
       {"skip 3 load 5", 3, 5, {"4", "5", "6", "7", "8"}, 5},
       {"skip 8 load 5", 8, 5, {"9", "10"}, 2},
@@ -516,6 +540,9 @@ TEST(PartRowDataReader, SkipsAndLimits) {
       {"skip 0 load 100", 0, 100, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 10},
       {"skip 9 load 1", 9, 1, {"10"}, 1},
       {"skip 2 load 0", 2, 0, {}, 0},
+      // Limits past 32 bits are limits, not negative numbers.
+      {"skip 7 load 2^32", 7, 4294967296, {"8", "9", "10"}, 3},
+      {"skip 0 load 2^63 - 1", 0, INT64_MAX, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 10},
   };
   SqliteSource db;
   db.NumberedTable("t", 10);
@@ -564,6 +591,11 @@ TEST(PartRowDataReader, FirstRowBeyondTheRowsIsIndexGreaterThanRowCount) {
   // The source options build the filter over a closed reader: Open checks.
   TPartRowDataReader part(reader.get(), 11, 5);
   expectIndexError([&] { part.Open(); });
+  // A first row past 2^31 stays past the end: it never wraps to a row at the start.
+  TPartRowDataReader far(reader.get(), 2147483648, 1);
+  expectIndexError([&] { far.Open(); });
+  TPartRowDataReader farthest(reader.get(), INT64_MAX, INT64_MAX);
+  expectIndexError([&] { farthest.Open(); });
   EXPECT_FALSE(db.Factory.Connection()->InTransaction()) << "the inner reader is closed again";
   // Built over an open reader, the constructor checks.
   reader->Open();

@@ -6,6 +6,7 @@
 #include "engine/UDataReader.h"
 #include "session/UConvertOptions.h"
 #include "session/UMyIniFile.h"
+#include "session/USessionValues.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -97,8 +98,9 @@ TEST(ConvertOptionsTest, MissingFileOrKeysGiveTheDefaults) {
   EXPECT_EQ(fresh.ErrorsToAllow, 0);
   EXPECT_EQ(fresh.LogFile, "");
 
-  for (std::string content : {std::string(), std::string("[Load]\r\nOther=1\r\n"),
-                              std::string("[Load]\r\nLoadRows=x\r\nSkipRows=\r\nErrorsToAllow=many\r\n")}) {
+  for (std::string content :
+       {std::string(), std::string("[Load]\r\nOther=1\r\n"),
+        std::string("[Load]\r\nLoadRowsType=\r\nLoadRows=\r\nSkipRows= \r\nErrorsToAllow=\r\n")}) {
     std::string path = dir.Path() + "/d.uld";
     std::filesystem::remove(path);
     if (!content.empty()) WriteFileBytes(path, content);
@@ -119,27 +121,89 @@ TEST(ConvertOptionsTest, MissingFileOrKeysGiveTheDefaults) {
   }
 }
 
-TEST(ConvertOptionsTest, NumbersReadAsDecimalOrHex) {
+TEST(ConvertOptionsTest, NumbersReadAsDecimalOrHexIn64Bits) {
   TempDir dir;
   std::string path = dir.Path() + "/h.uld";
-  WriteFileBytes(path, "[Load]\nLoadRows=0x10\nSkipRows= $0A \nErrorsToAllow=-1\n");
+  WriteFileBytes(path, "[Load]\nLoadRows=0x10\nSkipRows= $0A \nErrorsToAllow=$7\n");
   TTestSourceOptions source;
   TConvertOptions convert;
   source.LoadFromFile(path, "Load");
   convert.LoadFromFile(path, "Load");
   EXPECT_EQ(source.RowsSelect.LoadRows, 16);
   EXPECT_EQ(source.RowsSelect.SkipRows, 10);
-  EXPECT_EQ(convert.ErrorsToAllow, -1);
+  EXPECT_EQ(convert.ErrorsToAllow, 7);
+
+  // Counts past 32 bits are counts, not negative numbers or the default.
+  WriteFileBytes(path, "[Load]\nLoadRows=4294967296\nSkipRows=9223372036854775807\nErrorsToAllow=3000000000\n");
+  source.LoadFromFile(path, "Load");
+  convert.LoadFromFile(path, "Load");
+  EXPECT_EQ(source.RowsSelect.LoadRows, 4294967296);
+  EXPECT_EQ(source.RowsSelect.SkipRows, INT64_MAX);
+  EXPECT_EQ(convert.ErrorsToAllow, 3000000000);
+  source.SaveToFile(path, "Load");
+  convert.SaveToFile(path, "Load");
+  EXPECT_EQ(TIniFile(path).ReadString("Load", "SkipRows", ""), "9223372036854775807");
+  EXPECT_EQ(TIniFile(path).ReadString("Load", "ErrorsToAllow", ""), "3000000000");
+}
+
+TEST(ConvertOptionsTest, ValuesThatDoNotParseAreRefusedAndChangeNothing) {
+  TempDir dir;
+  std::string path = dir.Path() + "/r.uld";
+  struct Case {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"LoadRowsType=Prat",
+       "Invalid value \"Prat\" for \"LoadRowsType\" in session file \"<f>\": expected All or Part."},
+      {"LoadRows=-1",
+       "Invalid value \"-1\" for \"LoadRows\" in session file \"<f>\": expected a whole number of 0 or more."},
+      {"LoadRows=ten", "Invalid value \"ten\" for \"LoadRows\""},
+      {"LoadRows=1.5", "Invalid value \"1.5\" for \"LoadRows\""},
+      {"SkipRows=9223372036854775808", "Invalid value \"9223372036854775808\" for \"SkipRows\""},
+      {"SkipRows=$FFFFFFFFFFFFFFFF", "Invalid value \"$FFFFFFFFFFFFFFFF\" for \"SkipRows\""},
+      {"Columns=1|0",
+       "Invalid value \"1|0\" for \"Columns\" in session file \"<f>\": expected source column numbers "
+       "from 1 up, joined by \"|\"."},
+      {"Columns=2|x", "Invalid value \"2|x\" for \"Columns\""},
+      {"ErrorsToAllow=abc",
+       "Invalid value \"abc\" for \"ErrorsToAllow\" in session file \"<f>\": expected a whole "
+       "number of 0 or more."},
+      {"ErrorsToAllow=-5", "Invalid value \"-5\" for \"ErrorsToAllow\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    // The first key of a name counts: the valid ones after it only fill the rest.
+    WriteFileBytes(path, std::string("[Load]\r\n") + c.line + "\r\nLoadRowsType=Part\r\nLoadRows=3\r\n");
+    TTestSourceOptions source;
+    source.RowsSelect.LoadRowsType = "Part";
+    source.RowsSelect.LoadRows = 3;
+    source.Columns = {"4"};
+    TConvertOptions convert;
+    convert.ErrorsToAllow = 9;
+    try {
+      if (StartsText("ErrorsToAllow", c.line))
+        convert.LoadFromFile(path, "Load");
+      else
+        source.LoadFromFile(path, "Load");
+      ADD_FAILURE() << "accepted";
+    } catch (const ESessionValueError& e) {
+      EXPECT_EQ(e.Message.substr(0, ReplaceAll(c.message, "<f>", path).size()), ReplaceAll(c.message, "<f>", path));
+    }
+    EXPECT_EQ(source.RowsSelect.LoadRowsType, "Part");
+    EXPECT_EQ(source.RowsSelect.LoadRows, 3);
+    EXPECT_EQ(source.Columns, TStringList{"4"});
+    EXPECT_EQ(convert.ErrorsToAllow, 9);
+  }
 }
 
 TEST(ConvertOptionsTest, MalformedColumnsRaiseAndLeaveColumnsAsTheyWere) {
   TempDir dir;
   std::string path = dir.Path() + "/c.uld";
-  for (const char* value : {"1||3", "1|x", "1|", "a"}) {
+  for (const char* value : {"1||3", "1|x", "1|", "a", "0", "-2"}) {
     TIniFile(path).WriteString("Load", "Columns", value);
     TTestSourceOptions source;
     source.Columns = {"7"};
-    EXPECT_THROW(source.LoadFromFile(path, "Load"), EConvertError) << value;
+    EXPECT_THROW(source.LoadFromFile(path, "Load"), ESessionValueError) << value;
     EXPECT_EQ(source.Columns, TStringList{"7"}) << value;
   }
   TIniFile(path).WriteString("Load", "Columns", " 2 |1");

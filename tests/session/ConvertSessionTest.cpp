@@ -12,6 +12,7 @@
 #include "dialect/UDBDictionary.h"
 #include "session/SessionTestSupport.h"
 #include "session/UDBConvertOptions.h"
+#include "session/USessionValues.h"
 #include "session/UTableMapOptions.h"
 #include "session/UTransveySession.h"
 
@@ -231,6 +232,25 @@ TEST_F(SessionFiles, MalformedValuesRaiseFromTheLoad) {
   }
 }
 
+// A save that would write a name its lists cannot hold is refused before the file is
+// touched: no backup made, the file as it was.
+TEST_F(SessionFiles, ARefusedSaveLeavesTheFileAndItsBackupAlone) {
+  auto table = TableSession();
+  table->TableDestOptions().DestTable = "T";
+  table->SaveToFile(File("t.uld"));
+  std::string saved = ReadFileBytes(File("t.uld"));
+  table->TableDestOptions().FieldNames.Add("a|b");
+  EXPECT_THROW(table->SaveToFile(File("t.uld")), ESessionValueError);
+  EXPECT_EQ(ReadFileBytes(File("t.uld")), saved);
+  EXPECT_FALSE(FileExists(File("t.uld.bak")));
+
+  auto batch = BatchSession();
+  batch->TransveyTableMap().AddPair(true, "T", "To Be Created");
+  batch->TransveyTableMap().FieldsMaps.Add("T=-1;a,b;A;");
+  EXPECT_THROW(batch->SaveToFile(File("b.ula")), ESessionValueError);
+  EXPECT_FALSE(FileExists(File("b.ula")));
+}
+
 TEST_F(SessionFiles, DescriptionsCaptionsAndBlankSessions) {
   auto table = TableSession();
   EXPECT_TRUE(table->IsBlank());
@@ -435,7 +455,7 @@ TEST_F(Db2BatchSession, ToBeCreatedInAnyCaseCreatesTheTableAndMapsItColumnByColu
 
   session.ConfigOne(0);
   EXPECT_EQ(Joined(*Db.Factory.Dictionary()->GetColumns(Schema(), "Album")),
-            "Id=integer|Born=date|Title=varchar|Seen=date");
+            "Id=integer|Born=date|Title=varchar|Seen=timestamp");
   EXPECT_EQ(map.DestNames[0], "Album");
   // The untyped column got no destination column: it is left out, the rest keep theirs.
   EXPECT_EQ(map.FieldsMaps.Values("Album"),
@@ -476,4 +496,26 @@ TEST_F(Db2BatchSession, ToBeCreatedInAnyCaseCreatesTheTableAndMapsItColumnByColu
   // A table that is there already makes the creation fail loudly.
   map.DestNames[1] = "To Be Created";
   EXPECT_THROW(session.ConfigOne(1), EDatabaseError);
+}
+
+// A created table whose column name its field map cannot hold is created and mapped for
+// the run; only saving the session is refused, as the map would read back as another.
+TEST_F(Db2BatchSession, ACreatedTableWithANameTheFieldMapCannotHoldRunsButIsNotSaved) {
+  Source.Exec("create table \"Odd\" (Id INTEGER, \"A,b\" VARCHAR(10))");
+  Db.DropTable("\"Odd\"");
+  TColumnsBatchSession session(&Source.Factory, &Db.Factory, &SourceConvert, &DestConvert);
+  session.BatchDestOptions().DestSchema = Schema();
+  session.TransveyTableMap().AddPair(true, "Odd", "To Be Created");
+  session.ConfigOne(0);
+  EXPECT_EQ(Joined(*Db.Factory.Dictionary()->GetColumns(Schema(), "Odd")), "Id=integer|A_b=varchar");
+  EXPECT_EQ(Joined(session.TableDestOptions->FieldNames), "Id|A_b");
+  std::string path = Dir.Path() + "/odd.ula";
+  try {
+    session.SaveToFile(path);
+    ADD_FAILURE() << "saved";
+  } catch (const ESessionValueError& e) {
+    EXPECT_EQ(e.Message.rfind("Cannot store the source field name \"A,b\" in \"FieldsMaps\"", 0), 0u) << e.Message;
+  }
+  EXPECT_FALSE(FileExists(path));
+  Db.DropTable("\"Odd\"");
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "base/UExceptions.h"
+#include "base/UPaths.h"
 #include "dialect/DialectTestSupport.h"
 #include "dialect/UDBDictionary.h"
 #include "session/SessionTestSupport.h"
 #include "session/UDBConvertOptions.h"
+#include "session/USessionValues.h"
 #include "session/UTableMapOptions.h"
 
 namespace {
@@ -30,7 +32,6 @@ TEST_F(DBOptionsFile, FieldsEntriesOfThreeFourAndMoreParts) {
       {"A;INTEGER;;", "A", "A=INTEGER", "", ""},
       {"A;INTEGER;N/A", "A", "A=INTEGER", "", "A=N/A"},
       {"D;DATE;YYYY-MM-DD;-", "D", "D=DATE", "D=YYYY-MM-DD", "D=-"},
-      {"D;DATE;YYYY;x;extra", "D", "D=DATE", "D=YYYY", "D=x"},
       {"A;VARCHAR;;|B;;;", "A|B", "A=VARCHAR", "", ""},
       {"  A;INTEGER;;|D;DATE;DD.MM.YYYY;  ", "A|D", "A=INTEGER|D=DATE", "D=DD.MM.YYYY", ""},
   };
@@ -46,18 +47,83 @@ TEST_F(DBOptionsFile, FieldsEntriesOfThreeFourAndMoreParts) {
   }
 }
 
-TEST_F(DBOptionsFile, FieldsEntryOfFewerThanThreePartsRaisesParseFieldsError) {
-  for (const char* fields : {"A;INTEGER", "A;INTEGER;;|B", "A;INTEGER;;||B;DATE;;"}) {
-    SCOPED_TRACE(fields);
-    Write(std::string("Fields=") + fields + "\r\n");
+TEST_F(DBOptionsFile, FieldsThatCannotBeToldApartAreRefusedWithoutHalfAMap) {
+  struct Case {
+    const char* fields;
+    const char* message;
+  } cases[] = {
+      {"A;INTEGER", "TTableDestOptions.LoadFromFile, Parse Fields Error."},
+      {"A;INTEGER;;|B", "TTableDestOptions.LoadFromFile, Parse Fields Error."},
+      {"A;INTEGER;;||B;DATE;;", "TTableDestOptions.LoadFromFile, Parse Fields Error."},
+      // A name holding "|" splits its entry in two.
+      {"A;INTEGER;;|B|C;VARCHAR;;", "TTableDestOptions.LoadFromFile, Parse Fields Error."},
+      // A name or text holding ";" gives a fifth part: which part is which is lost.
+      {"A;INTEGER;;|B;C;VARCHAR;;",
+       "Invalid value \"B;C;VARCHAR;;\" for \"Fields\" in session file \"<f>\": an entry is "
+       "Field;Type;DateFormat;NullIf, and none of them may hold \";\" or \"|\"."},
+      {"D;DATE;YYYY;x;extra", "Invalid value \"D;DATE;YYYY;x;extra\" for \"Fields\""},
+      // Field names key name=value lists.
+      {"A=B;INTEGER;;",
+       "Invalid value \"A=B;INTEGER;;\" for \"Fields\" in session file \"<f>\": a field name "
+       "cannot hold \"=\"."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fields);
+    Write(std::string("Fields=") + c.fields + "\r\n");
     TTableDestOptions dest(nullptr, &Convert);
+    dest.FieldNames.Add("Kept");
     try {
       dest.LoadFromFile(Path(), "Load");
       ADD_FAILURE() << "no error";
-    } catch (const Exception& e) {
-      EXPECT_EQ(e.Message, "TTableDestOptions.LoadFromFile, Parse Fields Error.");
+    } catch (const ESessionValueError& e) {
+      std::string message = ReplaceAll(c.message, "<f>", Path());
+      EXPECT_EQ(e.Message.substr(0, message.size()), message);
     }
+    EXPECT_EQ(Joined(dest.FieldNames), "Kept");
+    EXPECT_TRUE(dest.FieldTypes.Empty());
   }
+}
+
+TEST_F(DBOptionsFile, NamesAndTextsTheFieldsCannotHoldAreRefusedBeforeAnythingIsWritten) {
+  struct Case {
+    const char* name;
+    const char* nullIf;
+    const char* message;
+  } cases[] = {
+      {"a;b", "",
+       "Cannot store the field name \"a;b\" in \"Fields\" of a session file: it holds \";\", and there it "
+       "may hold none of \";\", \"|\", \"=\" or a line break."},
+      {"a|b", "", "Cannot store the field name \"a|b\" in \"Fields\""},
+      {"a=b", "", "Cannot store the field name \"a=b\" in \"Fields\""},
+      {"a\nb", "", "Cannot store the field name \"a\nb\" in \"Fields\" of a session file: it holds a line break"},
+      {"Note", "n;a", "Cannot store the null-if text of Note \"n;a\" in \"Fields\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(Path().c_str());
+    TTableDestOptions dest(nullptr, &Convert);
+    dest.DestTable = "T";
+    dest.FieldNames.Add(c.name);
+    dest.FieldTypes.SetValue(c.name, "VARCHAR");
+    dest.NullIfs.SetValue(c.name, c.nullIf);
+    try {
+      dest.SaveToFile(Path(), "Load");
+      ADD_FAILURE() << "saved";
+    } catch (const ESessionValueError& e) {
+      EXPECT_EQ(e.Message.substr(0, strlen(c.message)), c.message);
+    }
+    EXPECT_FALSE(FileExists(Path()));
+  }
+  // Blanks, quotes, brackets and other letters are names like any other.
+  TTableDestOptions dest(nullptr, &Convert);
+  for (const char* name : {"two words", "a\"b", "o'k", "a]b", "Grüße"}) {
+    dest.FieldNames.Add(name);
+    dest.FieldTypes.SetValue(name, "VARCHAR");
+  }
+  dest.SaveToFile(Path(), "Load");
+  TTableDestOptions loaded(nullptr, &Convert);
+  loaded.LoadFromFile(Path(), "Load");
+  EXPECT_EQ(Joined(loaded.FieldNames), "two words|a\"b|o'k|a]b|Grüße");
 }
 
 TEST_F(DBOptionsFile, FieldsSaveFourPartsAndLoadBackAppendingToTheLists) {
@@ -112,8 +178,12 @@ TEST_F(DBOptionsFile, LoadTypeCodesOfATableDestination) {
                {"LoadType=0\r\n", "Append"},
                {"LoadType=1\r\n", "Replace"},
                {"LoadType=2\r\n", "Update"},
-               {"LoadType=7\r\n", "kept"},
-               {"LoadType=Replace\r\n", "Append"}};
+               {"LoadType=\r\n", "Append"},
+               {"LoadType=0x2\r\n", "Update"},
+               // The words read as what they say.
+               {"LoadType=Replace\r\n", "Replace"},
+               {"LoadType=update\r\n", "Update"},
+               {"LoadType=APPEND\r\n", "Append"}};
   for (const auto& r : reads) {
     SCOPED_TRACE(r.line);
     Write(std::string(r.line) + "UpdateKey=Code\r\n");
@@ -122,6 +192,21 @@ TEST_F(DBOptionsFile, LoadTypeCodesOfATableDestination) {
     dest.LoadFromFile(Path(), "Load");
     EXPECT_EQ(dest.LoadType, r.loadType);
     EXPECT_EQ(dest.UpdateKey, "Code");  // read whatever the load type
+  }
+  // Any other value used to leave the load type as it was: Append for a new session.
+  for (const char* value : {"7", "-1", "3", "Replace;", "Upsert", "$FFFFFFFF"}) {
+    SCOPED_TRACE(value);
+    Write(std::string("LoadType=") + value + "\r\n");
+    TTableDestOptions dest(nullptr, &Convert);
+    dest.LoadType = "kept";
+    try {
+      dest.LoadFromFile(Path(), "Load");
+      ADD_FAILURE() << "accepted";
+    } catch (const ESessionValueError& e) {
+      EXPECT_EQ(e.Message, "Invalid value \"" + std::string(value) + "\" for \"LoadType\" in session file \"" + Path() +
+                               "\": expected 0 (Append), 1 (Replace) or 2 (Update), or one of those words.");
+    }
+    EXPECT_EQ(dest.LoadType, "kept");
   }
 }
 
@@ -224,13 +309,20 @@ TEST_F(DBOptionsFile, BatchDestinationStoresTheLoadTypeAsTextWithItsOwnCodes) {
   struct Case {
     const char* stored;
     const char* loaded;
-  } cases[] = {{"0", "Replace"}, {"1", "Append"}, {"2", "2"}, {"Append", "Append"}, {"", ""}};
+  } cases[] = {{"0", "Replace"}, {"1", "Append"}, {"Append", "Append"}, {"replace", "Replace"}, {"", ""}};
   for (const auto& c : cases) {
     Write(std::string("Schema=S\r\nLoadType=") + c.stored + "\r\n");
     TBatchDBDestOptions loaded(nullptr, &Convert);
     loaded.LoadFromFile(Path(), "Load");
     EXPECT_EQ(loaded.LoadType, c.loaded) << c.stored;
     EXPECT_EQ(loaded.DestSchema, "S");
+  }
+
+  // "2" is no code of this kind; it used to run as Append, deleting nothing.
+  for (const char* stored : {"2", "-1", "Upsert"}) {
+    Write(std::string("Schema=S\r\nLoadType=") + stored + "\r\n");
+    TBatchDBDestOptions loaded(nullptr, &Convert);
+    EXPECT_THROW(loaded.LoadFromFile(Path(), "Load"), ESessionValueError) << stored;
   }
 
   dest.SetDestTable("T");
@@ -286,14 +378,61 @@ TEST_F(DBOptionsFile, TableMapsWithHashSeparatorsLoadLikeSemicolons) {
 }
 
 TEST_F(DBOptionsFile, TableMapsErrors) {
-  // A pair short of a part stops the load.
-  Write("TableMaps=-1;A;B|0;C\r\n");
+  // A pair short of a part, one part too many (a name holding ";" or "|") or an
+  // unreadable flag stops the load, naming what it could not read; nothing is kept.
+  struct Case {
+    const char* body;
+    const char* message;
+    const char* savedItem = "";  // a "FieldsMaps" item written as a save writes it
+  } cases[] = {
+      {"TableMaps=-1;A;B|0;C\r\n",
+       "Invalid value \"0;C\" for \"TableMaps\" in session file \"<f>\": expected pairs "
+       "Selected;SourceTable;DestTable joined by \"|\", Selected -1 or 0; a table name "
+       "cannot hold \";\" or \"|\"."},
+      {"TableMaps=-1;a|b;To Be Created\r\n", "Invalid value \"-1;a\" for \"TableMaps\""},
+      {"TableMaps=-1;a;b;To Be Created\r\n", "Invalid value \"-1;a;b;To Be Created\" for \"TableMaps\""},
+      {"TableMaps=yes;A;B\r\n", "Invalid value \"yes;A;B\" for \"TableMaps\""},
+      {"TableMaps=-1;A;B\r\nFieldsMaps=A=yes;x;X;\r\n",
+       "Invalid value \"A=yes;x;X;\" for \"FieldsMaps\" in session file \"<f>\": expected columns "
+       "Selected;SourceField;DestField;DateFormat joined by \"|\", Selected -1 or 0; none of them may hold \";\" or "
+       "\"|\"."},
+      {"TableMaps=-1;A;B\r\nFieldsMaps=A=-1;x\r\n", "Invalid value \"A=-1;x\" for \"FieldsMaps\""},
+      {"TableMaps=-1;A;B\r\nFieldsMaps=A=-1;x;X;;more\r\n", "Invalid value \"A=-1;x;X;;more\" for \"FieldsMaps\""},
+      {"TableMaps=-1;A;B\r\nFieldsMaps=A=-1;x;X=Y;\r\n", "Invalid value \"A=-1;x;X=Y;\" for \"FieldsMaps\""},
+      {"TableMaps=-1;A;B\r\nFieldsMaps=-1;x;X;\r\n", "Invalid value \"-1;x;X;\" for \"FieldsMaps\""},
+      // Quotes and commas inside a quoted item: read without its quotes it is another map.
+      {"TableMaps=-1;A;B\r\n",
+       "Invalid value \"A=-1;x,y;X;\" for \"FieldsMaps\" in session file \"<f>\": a table, field or date format in a "
+       "field map cannot hold a comma or a double quote.",
+       "A=-1;x,y;X;"},
+      {"TableMaps=-1;A;B\r\n", "Invalid value \"A=-1;x\"y;X;\" for \"FieldsMaps\"", "A=-1;x\"y;X;"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    Write(c.body);
+    if (*c.savedItem) {
+      TStringList items{"B=-1;b;B;", c.savedItem};
+      TIniFile(Path()).WriteString("Load", "FieldsMaps", items.CommaText());
+    }
+    TTransveyTableMapOptions map;
+    map.AddPair(true, "Kept", "Kept");
+    try {
+      map.LoadFromFile(Path(), "Load");
+      ADD_FAILURE() << "accepted";
+    } catch (const ESessionValueError& e) {
+      std::string message = ReplaceAll(c.message, "<f>", Path());
+      EXPECT_EQ(e.Message.substr(0, message.size()), message);
+    }
+    EXPECT_EQ(Joined(map.SourceNames), "Kept");
+  }
+  // Blanks inside quoted items, old "#" separators and unselected short columns read.
+  Write("TableMaps=-1;my table;B\r\nFieldsMaps=\"my table=-1;a b;A_B;|0;c\"\r\n");
   TTransveyTableMapOptions map;
-  EXPECT_THROW(map.LoadFromFile(Path(), "Load"), Exception);
-
-  // An unreadable flag is an error when the pairs are counted or saved.
-  Write("TableMaps=yes;A;B\r\n");
   map.LoadFromFile(Path(), "Load");
+  EXPECT_EQ(map.FieldsMaps.Values("my table"), "-1;a b;A_B;|0;c");
+
+  // An unreadable flag set in memory is an error when the pairs are counted or saved.
+  map.Selected[0] = "yes";
   EXPECT_THROW(map.GetSelectedCount(), EConvertError);
   EXPECT_THROW(map.IsExcluded(0), EConvertError);
   EXPECT_THROW(map.SaveToFile(Path(), "Load"), EConvertError);
@@ -304,6 +443,57 @@ TEST_F(DBOptionsFile, TableMapsErrors) {
   loaded.LoadFromFile(Path(), "Load");
   EXPECT_EQ(loaded.GetCount(), 0);
   EXPECT_TRUE(loaded.SameAs(empty));
+}
+
+TEST_F(DBOptionsFile, TableAndFieldNamesTheMapsCannotHoldAreRefused) {
+  // Adding a pair refuses what "TableMaps" cannot hold.
+  for (const char* name : {"a;b", "a|b", "a\r\nb"}) {
+    TTransveyTableMapOptions map;
+    EXPECT_THROW(map.AddPair(true, name, "To Be Created"), ESessionValueError) << name;
+    EXPECT_THROW(map.AddPair(true, "T", name), ESessionValueError) << name;
+    EXPECT_EQ(map.GetCount(), 0);
+  }
+  // Saving refuses names and field maps the file would give back as others, before
+  // writing anything.
+  struct Case {
+    const char* source;
+    const char* fieldsMap;  // SourceTable=FieldMap, empty for none
+    const char* message;
+  } cases[] = {
+      {"a;b", "", "Cannot store the table name \"a;b\" in \"TableMaps\" of a session file: it holds \";\""},
+      {"a,b", "a,b=-1;x;X;", "Cannot store the table name \"a,b\" in \"FieldsMaps\" of a session file: it holds \",\""},
+      {"a\"b", "a\"b=-1;x;X;",
+       "Cannot store the table name \"a\"b\" in \"FieldsMaps\" of a session file: it holds a "
+       "double quote"},
+      {"T", "T=-1;x,y;X;", "Cannot store the field map of T \"-1;x,y;X;\" in \"FieldsMaps\""},
+      {"T", "T=-1;x;X|Y;",
+       "Cannot store the field map \"T=-1;x;X|Y;\" in \"FieldsMaps\" of a session file: expected "
+       "columns"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::remove(Path().c_str());
+    TTransveyTableMapOptions map;
+    map.SourceNames.Add(c.source);
+    map.DestNames.Add("To Be Created");
+    map.Selected.Add("-1");
+    if (*c.fieldsMap) map.FieldsMaps.Add(c.fieldsMap);
+    try {
+      map.SaveToFile(Path(), "Load");
+      ADD_FAILURE() << "saved";
+    } catch (const ESessionValueError& e) {
+      EXPECT_EQ(e.Message.substr(0, strlen(c.message)), c.message);
+    }
+    EXPECT_FALSE(FileExists(Path()));
+  }
+  // Names these maps can hold come back as they were.
+  TTransveyTableMapOptions map, loaded;
+  map.AddPair(true, "my \"odd\" ]table", "To Be Created");
+  map.AddPair(false, "Grüße 'x'", "GRUESSE");
+  map.FieldsMaps.Add("Grüße 'x'=-1;a]b;A_B;|0;c d;;");
+  map.SaveToFile(Path(), "Load");
+  loaded.LoadFromFile(Path(), "Load");
+  EXPECT_TRUE(loaded.SameAs(map)) << ReadFileBytes(Path());
 }
 
 // --- Against the databases

@@ -21,7 +21,7 @@ class TRecordingBatchOutputer : public TBatchOutputer {
  public:
   void SelectItem(const std::string& sourceName) override { Lines.push_back("select " + sourceName); }
   void SetResult(bool succeeded) override { Lines.push_back(succeeded ? "ok" : "failed"); }
-  void SetRowCount(int rows) override { Lines.push_back("rows " + std::to_string(rows)); }
+  void SetRowCount(int64_t rows) override { Lines.push_back("rows " + std::to_string(rows)); }
   void SetDestName(const std::string& destName) override { Lines.push_back("dest " + destName); }
   void Clear() override { Lines.push_back("clear"); }
   void SetItemCount(int count) override { Lines.push_back("items " + std::to_string(count)); }
