@@ -5,6 +5,7 @@
 
 #include "base/UExceptions.h"
 #include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "dialect/USqlCreator.h"
 #include "engine/USqlWriter.h"
 #include "support/TempDir.h"

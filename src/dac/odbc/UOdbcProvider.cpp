@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "dac/UDacImpl.h"
 #include "dac/odbc/UOdbcTypes.h"
 
