@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "dac/UDataAccess.h"
+#include "dac/UUniMetaData.h"
 #include "dialect/db2/UDB2ConvertObjectFactory.h"
 #include "dialect/db2/UDB2DBObjectFactory.h"
 #include "dialect/sqlite/USqliteConvertObjectFactory.h"
