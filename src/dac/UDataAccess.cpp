@@ -22,6 +22,35 @@ std::string FieldTypeName(TFieldType type) {
   return index < std::size(names) ? names[index] : "ftUnknown";
 }
 
+bool IsLobFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob:
+    case TFieldType::ftWideMemo:
+    case TFieldType::ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsBinaryFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
 namespace dac_detail {
 
 std::string FormatDateTime(const TDateTimeParts& p) {
@@ -161,34 +190,6 @@ void TUniParam::LoadFromBytes(const std::string& bytes, TFieldType lobType) {
   FText = bytes;
   FKind = IsBinary() ? TValueKind::Bytes : TValueKind::Text;
   IsNull = false;
-}
-
-bool TUniParam::IsLob() const {
-  switch (DataType) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-    case TFieldType::ftWideMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool TUniParam::IsBinary() const {
-  switch (DataType) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // ---------------------------------------------------------------------------

@@ -54,6 +54,13 @@ enum class TFieldType {
 // "ftString", "ftInteger", ...; "ftUnknown" for values outside the enumeration.
 std::string FieldTypeName(TFieldType type);
 
+// Large objects, bound whole with their type: ftBlob, ftOraBlob, ftGraphic, ftMemo,
+// ftFmtMemo, ftOraClob, ftWideMemo, and ftVarBytes, whose value goes as its bytes too.
+bool IsLobFieldType(TFieldType type);
+// Types whose values are bytes rather than text: ftBlob, ftOraBlob, ftGraphic,
+// ftBytes, ftVarBytes.
+bool IsBinaryFieldType(TFieldType type);
+
 // Raised for everything a back end refuses. The message is the engine's or the
 // driver's own text; for ODBC one "[SQLSTATE] message" line per diagnostic record.
 // It never carries a connection string or a password.
@@ -147,8 +154,8 @@ public:
   // Large values: ftBlob, ftOraBlob, ftGraphic, ftBytes, ftVarBytes are bytes; ftMemo,
   // ftOraClob, ftWideMemo, ftFmtMemo are UTF-8 text.
   void LoadFromBytes(const std::string& bytes, TFieldType lobType);
-  bool IsLob() const;
-  bool IsBinary() const;  // bytes rather than text
+  bool IsLob() const { return IsLobFieldType(DataType); }
+  bool IsBinary() const { return IsBinaryFieldType(DataType); }
 
   TValueKind Kind() const { return IsNull ? TValueKind::Null : FKind; }
   int64_t IntegerValue() const { return FInt; }

@@ -7,26 +7,13 @@
 
 namespace {
 
-bool IsBinaryType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-      return true;
-    default:
-      return false;
-  }
-}
-
 [[noreturn]] void RaiseWithStatement(const std::string& sql, const std::exception& e) {
   throw EDatabaseError(sql + "\r" + "\n" + ExceptionMessage(e));
 }
 
 }  // namespace
 
-bool TFieldValue::HasBytes() const { return IsBinaryType(SourceType); }
+bool TFieldValue::HasBytes() const { return IsBinaryFieldType(SourceType); }
 
 // ---------------------------------------------------------------------------
 
@@ -68,30 +55,11 @@ TDateFormatParser& TUniDBWriter::GetDateParser() {
   return *DateParser;
 }
 
-bool TUniDBWriter::IsLobType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool TUniDBWriter::IsTextLobType(TFieldType type) {
-  return type == TFieldType::ftMemo || type == TFieldType::ftFmtMemo || type == TFieldType::ftOraClob;
-}
-
 bool TUniDBWriter::CanPrepare() {
   if (!SqlCreator) return true;
   for (int i = 0; i < SqlCreator->GetFields().Count(); ++i) {
     TUniParam* p = Query->FindParam(SqlCreator->GetParamName(i));
-    if (p && IsLobType(p->DataType)) return false;
+    if (p && p->IsLob()) return false;
   }
   return true;
 }
@@ -170,7 +138,7 @@ void TUniDBWriter::SetFieldValue(int index, const TFieldValue& value) {
   TFieldType type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size()
                         ? FieldTypes[static_cast<size_t>(index)]
                         : TFieldType::ftUnknown;
-  if (value.HasBytes() && IsBinaryType(type)) {
+  if (value.HasBytes() && IsBinaryFieldType(type)) {
     TUniParam& p = ClearedParam(index, type);
     BindLob(p, value.Bytes, type);
     return;
@@ -182,16 +150,11 @@ void TUniDBWriter::SetValue(int index, const std::string& value) {
   TFieldType type;
   TUniParam& p = ClearedParam(index, type);
   if (!SqlCreator->IsNotNullValue(index, value)) return;
+  if (IsLobFieldType(type)) {
+    BindLob(p, value, type);
+    return;
+  }
   switch (type) {
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-      BindLob(p, value, type);
-      break;
     case TFieldType::ftBoolean:
       p.SetAsBoolean(StrToBoolDef(value, false));
       break;

@@ -128,9 +128,6 @@ class TUniDBWriter : public TDBWriter {
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
 
-  static bool IsLobType(TFieldType type);
-  static bool IsTextLobType(TFieldType type);
-
  protected:
   // The parameter of column index, cleared to NULL, and the column's probed type.
   TUniParam& ClearedParam(int index, TFieldType& type);
