@@ -214,6 +214,29 @@ void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what) {
   if (!SQL_SUCCEEDED(rc)) Fail(handle.Type(), handle.Get(), what);
 }
 
+// Reads one value of the current row with SQLGetData, piece by piece: its length need
+// not be known in advance. False for NULL.
+bool GetDataInPieces(const TOdbcHandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& piece,
+                     std::string& data, const char* what) {
+  const SQLLEN terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+  data.clear();
+  while (true) {
+    SQLLEN length = 0;
+    SQLRETURN rc = SQLGetData(stmt.Get(), column, cType, piece.data(), static_cast<SQLLEN>(piece.size()), &length);
+    if (rc == SQL_NO_DATA) break;
+    Check(rc, stmt, what);
+    if (length == SQL_NULL_DATA) return false;
+    SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
+    if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
+      data.append(piece.data(), static_cast<size_t>(room));
+      continue;
+    }
+    data.append(piece.data(), static_cast<size_t>(length));
+    break;
+  }
+  return true;
+}
+
 TOdbcHandle Allocate(SQLSMALLINT type, const TOdbcHandle* parent) {
   SQLHANDLE handle = SQL_NULL_HANDLE;
   SQLRETURN rc = SQLAllocHandle(type, parent ? parent->Get() : SQL_NULL_HANDLE, &handle);
@@ -327,6 +350,22 @@ struct TParamDescription {
   SQLULEN Size = 0;
   SQLSMALLINT Digits = 0;
 };
+
+// The column size and decimal digits a parameter is bound with. A longer value than a
+// described column takes goes to the server whole: the server's own "too long" error
+// beats a value the driver cut short.
+void ParamSize(const TParamDescription& d, SQLSMALLINT sqlType, SQLULEN valueLength, SQLULEN& columnSize,
+               SQLSMALLINT& digits) {
+  if (d.Described) {
+    columnSize = d.Size;
+    digits = d.Digits;
+    if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
+      columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
+  } else {
+    columnSize = DefaultColumnSize(sqlType, valueLength);
+    digits = DefaultDecimalDigits(sqlType);
+  }
+}
 
 struct TParamBuffer {
   std::vector<char> Data;
@@ -572,17 +611,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     }
     SQLULEN columnSize;
     SQLSMALLINT digits;
-    if (d.Described) {
-      columnSize = d.Size;
-      digits = d.Digits;
-      // A longer value than the column takes goes to the server whole: the server's
-      // own "too long" error beats a value the driver cut short.
-      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
-        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
-    } else {
-      columnSize = DefaultColumnSize(sqlType, valueLength);
-      digits = DefaultDecimalDigits(sqlType);
-    }
+    ParamSize(d, sqlType, valueLength, columnSize, digits);
     SQLLEN bufferLength = buffer.Indicator == SQL_NULL_DATA ? 0 : buffer.Indicator;
     Check(SQLBindParameter(FStmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType,
                            columnSize, digits, buffer.Data.data(), bufferLength, &buffer.Indicator),
@@ -701,15 +730,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     }
     SQLULEN columnSize;
     SQLSMALLINT digits;
-    if (d.Described) {
-      columnSize = d.Size;
-      digits = d.Digits;
-      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
-        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
-    } else {
-      columnSize = DefaultColumnSize(sqlType, valueLength);
-      digits = DefaultDecimalDigits(sqlType);
-    }
+    ParamSize(d, sqlType, valueLength, columnSize, digits);
     Check(
         SQLBindParameter(stmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
                          digits, column.Data.data(), static_cast<SQLLEN>(element), column.Indicators.data()),
@@ -908,9 +929,9 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
   void GetData(size_t column, TUniField& f) {
     const TColumn& c = FColumns[column];
     auto col = static_cast<SQLUSMALLINT>(column + 1);
-    SQLLEN length = 0;
     if (c.Kind != TColumnKind::Text && c.Kind != TColumnKind::Ascii && c.Kind != TColumnKind::Binary) {
       alignas(8) char value[64];
+      SQLLEN length = 0;
       Check(SQLGetData(FStmt.Get(), col, c.CType, value, sizeof value, &length), FStmt, "Reading a value");
       if (length == SQL_NULL_DATA)
         f.SetNull();
@@ -918,27 +939,12 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         SetValue(c, value, length, f);
       return;
     }
-    // Piece by piece: the value's length need not be known in advance.
-    const SQLLEN terminator = c.CType == SQL_C_WCHAR ? 2 : c.CType == SQL_C_CHAR ? 1 : 0;
-    std::vector<char> piece(32768);
-    std::string data;
-    while (true) {
-      SQLRETURN rc = SQLGetData(FStmt.Get(), col, c.CType, piece.data(), static_cast<SQLLEN>(piece.size()), &length);
-      if (rc == SQL_NO_DATA) break;
-      Check(rc, FStmt, "Reading a value");
-      if (length == SQL_NULL_DATA) {
-        f.SetNull();
-        return;
-      }
-      SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
-      if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
-        data.append(piece.data(), static_cast<size_t>(room));
-        continue;
-      }
-      data.append(piece.data(), static_cast<size_t>(length));
-      break;
+    if (FPiece.empty()) FPiece.resize(32768);
+    if (!GetDataInPieces(FStmt, col, c.CType, FPiece, FData, "Reading a value")) {
+      f.SetNull();
+      return;
     }
-    SetValue(c, data.data(), static_cast<SQLLEN>(data.size()), f);
+    SetValue(c, FData.data(), static_cast<SQLLEN>(FData.size()), f);
   }
 
   const TOdbcHandle& FDbc;
@@ -960,6 +966,8 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
   bool FGetDataMode = false;
   SQLULEN FRowsFetched = 0;
   SQLULEN FCurrent = 0;
+  std::vector<char> FPiece;  // SQLGetData's buffer, kept for the next value
+  std::string FData;
   int FRowsAffected = -1;
   int64_t FFetchCalls = 0;
 };
@@ -967,37 +975,18 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
 // Every value of every row of a catalogue result, as text (nullopt for NULL).
 std::vector<std::vector<std::optional<std::string>>> ReadAllAsText(const TOdbcHandle& stmt, int columns) {
   std::vector<std::vector<std::optional<std::string>>> rows;
+  std::vector<char> piece(4096);
+  std::string bytes;
   while (true) {
     SQLRETURN rc = SQLFetch(stmt.Get());
     if (rc == SQL_NO_DATA) break;
     Check(rc, stmt, "Fetching catalogue rows");
     std::vector<std::optional<std::string>> row;
     for (int col = 1; col <= columns; ++col) {
-      std::string bytes;
-      bool isNull = false;
-      std::vector<char> piece(4096);
-      while (true) {
-        SQLLEN length = 0;
-        rc = SQLGetData(stmt.Get(), static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, piece.data(),
-                        static_cast<SQLLEN>(piece.size()), &length);
-        if (rc == SQL_NO_DATA) break;
-        Check(rc, stmt, "Reading a catalogue value");
-        if (length == SQL_NULL_DATA) {
-          isNull = true;
-          break;
-        }
-        SQLLEN room = static_cast<SQLLEN>(piece.size()) - 2;
-        if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
-          bytes.append(piece.data(), static_cast<size_t>(room));
-          continue;
-        }
-        bytes.append(piece.data(), static_cast<size_t>(length));
-        break;
-      }
-      if (isNull)
-        row.emplace_back(std::nullopt);
-      else
+      if (GetDataInPieces(stmt, static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, piece, bytes, "Reading a catalogue value"))
         row.emplace_back(FromWideBytes(bytes));
+      else
+        row.emplace_back(std::nullopt);
     }
     rows.push_back(std::move(row));
   }
