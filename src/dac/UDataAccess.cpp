@@ -555,8 +555,6 @@ void TUniQuery::Unprepare() {
   FBatchCount = 0;
 }
 
-bool TUniQuery::Prepared() const { return FStatement != nullptr && FParsed && FParsedText == SQL; }
-
 void TUniQuery::BindValues(std::vector<const TUniParam*>& binds) {
   binds.clear();
   for (int position : FParsedSql.Positions) binds.push_back(&FParams[static_cast<size_t>(position)]);

@@ -235,7 +235,6 @@ public:
   // parsed anew at the next use, values of parameters whose names remain are kept.
   std::string SQL;
   void SetSQL(const std::string& sql) { SQL = sql; }
-  const std::string& GetSQL() const { return SQL; }
   // Off: ":name" is plain text (scripts). Read when the SQL text is parsed.
   bool ParamCheck = true;
 
@@ -251,11 +250,9 @@ public:
 
   void Prepare();
   void Unprepare();
-  bool Prepared() const;
 
   // Runs the statement; when it yields rows the query becomes active on the first one.
   void Execute();
-  void ExecSQL() { Execute(); }
   // Execute for a statement that must yield rows; raises EDatabaseError otherwise.
   void Open();
   void Close();
@@ -325,7 +322,6 @@ public:
   explicit TUniScript(TUniConnection* connection = nullptr);
   ~TUniScript();
   void SetConnection(TUniConnection* connection);
-  TUniConnection* Connection() const { return FConnection; }
 
   std::string SQL;
   // Not owned. When set, statements that start with SELECT, WITH, VALUES, PRAGMA or

@@ -46,14 +46,11 @@ void TUniMetaData::Open() {
       if (!Trim(t).empty()) types.push_back(UpperCase(Trim(t)));
     auto tables = impl.Tables(Restrictions.Values("TABLE_CATALOG"), Restrictions.Values("TABLE_SCHEMA"), types,
                               Restrictions.Values("TABLE_NAME"));
-    FNames = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"};
     for (const auto& t : tables)
       FRows.push_back({TextField("TABLE_CATALOG", t.Catalog), TextField("TABLE_SCHEMA", t.Schema),
                        TextField("TABLE_NAME", t.Name), TextField("TABLE_TYPE", t.Type)});
   } else if (SameText(MetaDataKind, "Columns")) {
     auto columns = impl.Columns(Restrictions.Values("TABLE_SCHEMA"), Restrictions.Values("TABLE_NAME"));
-    FNames = {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME",     "COLUMN_NAME", "POSITION",
-              "DATA_TYPE",     "COLUMN_SIZE",  "DECIMAL_DIGITS", "NULLABLE"};
     for (const auto& c : columns)
       FRows.push_back({TextField("TABLE_CATALOG", c.Catalog), TextField("TABLE_SCHEMA", c.Schema),
                        TextField("TABLE_NAME", c.Table), TextField("COLUMN_NAME", c.Name),
@@ -68,7 +65,6 @@ void TUniMetaData::Open() {
 
 void TUniMetaData::Close() {
   FActive = false;
-  FNames.clear();
   FRows.clear();
   FRow = 0;
 }

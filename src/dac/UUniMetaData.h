@@ -16,25 +16,21 @@ class TUniMetaData {
  public:
   explicit TUniMetaData(TUniConnection* connection = nullptr);
   ~TUniMetaData();
-  void SetConnection(TUniConnection* connection) { FConnection = connection; }
 
   std::string MetaDataKind;
   TStringList Restrictions;
 
   void Open();
   void Close();
-  bool Active() const { return FActive; }
   bool Eof() const { return FRow >= FRows.size(); }
   void Next();
   int RecordCount() const { return static_cast<int>(FRows.size()); }
-  int FieldCount() const { return static_cast<int>(FNames.size()); }
   TUniField& FieldByName(const std::string& name);
   TUniField* FindField(const std::string& name);
 
  private:
   TUniConnection* FConnection = nullptr;
   bool FActive = false;
-  std::vector<std::string> FNames;
   std::vector<std::vector<TUniField>> FRows;
   size_t FRow = 0;
 };

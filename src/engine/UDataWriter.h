@@ -67,7 +67,6 @@ class TDBWriter : public TDataWriter {
   std::string GetDescription() override;  // "To Table: " + the creator's full table name
 
   void SetSqlCreator(TSqlCreator* creator) { SqlCreator = creator; }
-  TSqlCreator* GetSqlCreator() const { return SqlCreator; }
   // The count of destination columns.
   int GetColumnCount() const;
 
@@ -124,7 +123,6 @@ class TUniDBWriter : public TDBWriter {
   // The probed types of the destination columns, in column order.
   const std::vector<TFieldType>& GetFieldTypes() const { return FieldTypes; }
   int GetRowCounter() const { return RowCounter; }
-  bool GetUnicode() const { return Unicode; }
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
 
