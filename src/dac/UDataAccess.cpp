@@ -530,6 +530,15 @@ TUniParam& TUniQuery::ParamByName(const std::string& name) {
 
 TUniParam& TUniQuery::Params(int index) {
   EnsureParsed();
+  return ParamAt(index);
+}
+
+int TUniQuery::ParamIndex(const std::string& name) {
+  TUniParam* p = FindParam(name);
+  return p ? static_cast<int>(p - FParams.data()) : -1;
+}
+
+TUniParam& TUniQuery::ParamAt(int index) {
   if (index < 0 || index >= static_cast<int>(FParams.size()))
     throw EDatabaseError("Parameter index out of range (" + std::to_string(index) + ")");
   return FParams[static_cast<size_t>(index)];

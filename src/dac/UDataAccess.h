@@ -242,6 +242,11 @@ public:
   TUniParam& ParamByName(const std::string& name);  // raises EDatabaseError "Parameter 'x' not found"
   TUniParam* FindParam(const std::string& name);
   TUniParam& Params(int index);
+  // The index in Params of the parameter called name, -1 when there is none.
+  int ParamIndex(const std::string& name);
+  // Params(index) without comparing the SQL text with the one last parsed: for binding
+  // row after row by indexes ParamIndex gave, while the text stays the same.
+  TUniParam& ParamAt(int index);
 
   bool AutoPrepare = true;     // statements are always prepared before they run
   int FetchRows = 50;          // rows fetched per round trip to the server

@@ -66,6 +66,7 @@ bool TUniDBWriter::CanPrepare() {
 
 void TUniDBWriter::BeginWrite() {
   DropPending();
+  ParamIndexes.clear();
   RowCounter = 0;
   Handled = false;
   GetDateParser().ResetRunMemory();
@@ -102,6 +103,7 @@ void TUniDBWriter::BeginWrite() {
   const std::string writeSql = SqlCreator->GetWriteSql();
   Query->AutoPrepare = false;
   Query->SetSQL(writeSql);
+  ResolveParams();
   try {
     if (CanPrepare()) Query->Prepare();
     Connection->StartTransaction();
@@ -110,8 +112,17 @@ void TUniDBWriter::BeginWrite() {
   }
 }
 
+void TUniDBWriter::ResolveParams() {
+  ParamIndexes.clear();
+  for (int i = 0; i < SqlCreator->GetFields().Count(); ++i)
+    ParamIndexes.push_back(Query->ParamIndex(SqlCreator->GetParamName(i)));
+}
+
 TUniParam& TUniDBWriter::ClearedParam(int index, TFieldType& type) {
-  TUniParam& p = Query->ParamByName(SqlCreator->GetParamName(index));
+  int position =
+      index >= 0 && static_cast<size_t>(index) < ParamIndexes.size() ? ParamIndexes[static_cast<size_t>(index)] : -1;
+  // A column the statement has no parameter for fails as the lookup by name does.
+  TUniParam& p = position >= 0 ? Query->ParamAt(position) : Query->ParamByName(SqlCreator->GetParamName(index));
   p.Clear();
   type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size() ? FieldTypes[static_cast<size_t>(index)]
                                                                       : TFieldType::ftUnknown;
@@ -232,7 +243,8 @@ void TUniDBWriter::WriteRow() {
   if (DefersNow()) {
     Query->AddBatchRow();
     ++RowCounter;
-    for (int i = 0; i < Query->ParamCount(); ++i) PendingBytes += Query->Params(i).TextValue().size() + 16;
+    for (int i = 0, count = Query->ParamCount(); i < count; ++i)
+      PendingBytes += Query->ParamAt(i).TextValue().size() + 16;
     return;
   }
   ExecuteRow();

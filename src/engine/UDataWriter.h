@@ -142,6 +142,9 @@ class TUniDBWriter : public TDBWriter {
  private:
   void ExecuteRow();
   void DropPending();
+  // Finds the parameter of every column in the write statement once, so that binding a
+  // value neither compares the statement text nor looks the name up.
+  void ResolveParams();
 
   void PauseUntilCommit();
 
@@ -150,6 +153,7 @@ class TUniDBWriter : public TDBWriter {
   int ArrayStart = 0;    // the row counter when the pending array began
   size_t PendingBytes = 0;
   std::unique_ptr<TDateFormatParser> DateParser;
+  std::vector<int> ParamIndexes;  // per column, in the query's parameters; -1 when it has none
 };
 
 class TDB2Writer : public TUniDBWriter {
