@@ -379,6 +379,17 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
+// Drivers may end character data at its first NUL byte whatever length is bound, and the
+// row would then arrive shortened yet count as written: such a value fails its row
+// instead. Bytes bound for a binary column are no text and go whole.
+void RefuseNulInText(const TUniParam& p, SQLSMALLINT sqlType, size_t index) {
+  if (IsBinarySqlType(sqlType)) return;
+  size_t at = p.TextValue().find('\0');
+  if (at == std::string::npos) return;
+  throw EDatabaseError("The value of parameter " + std::to_string(index + 1) + " holds a NUL character at byte " +
+                       std::to_string(at + 1) + ": the driver could cut the text short there");
+}
+
 struct TParamArrayColumn {
   std::vector<char> Data;
   std::vector<SQLLEN> Indicators;
@@ -587,6 +598,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         break;
       }
       case TValueKind::Text:
+        RefuseNulInText(p, sqlType, index);
         if (IsBinarySqlType(sqlType)) {
           cType = SQL_C_BINARY;
           put(p.TextValue().data(), p.TextValue().size());
@@ -604,6 +616,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         }
         break;
       case TValueKind::Bytes:
+        RefuseNulInText(p, sqlType, index);
         cType = SQL_C_BINARY;
         put(p.TextValue().data(), p.TextValue().size());
         valueLength = p.TextValue().size();
@@ -647,6 +660,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
       TValueKind k = p->Kind();
       if (k == TValueKind::Null || k == TValueKind::DateTime) return nullptr;
       if (k != kind) Fail(stmt.Type(), SQLHANDLE{}, "Binding parameters of different kinds in one array");
+      if (k == TValueKind::Text || k == TValueKind::Bytes) RefuseNulInText(*p, sqlType, index);
       return p;
     };
     switch (kind) {
