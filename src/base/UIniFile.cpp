@@ -14,6 +14,7 @@
 
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
+#include "base/UUtf16.h"
 
 namespace {
 

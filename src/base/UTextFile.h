@@ -13,7 +13,3 @@ std::string ReadFileBytes(const std::string& fileName);
 
 // Writes bytes to a file, replacing it; raises EInOutError.
 void WriteFileBytes(const std::string& fileName, std::string_view bytes);
-
-// UTF-8 <-> UTF-16 LE (no byte-order mark); raise EConvertError on malformed input.
-std::string Utf8ToUtf16Le(std::string_view utf8);
-std::string Utf16ToUtf8(std::string_view utf16, bool bigEndian = false);

@@ -22,6 +22,35 @@ std::string FieldTypeName(TFieldType type) {
   return index < std::size(names) ? names[index] : "ftUnknown";
 }
 
+bool IsLobFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob:
+    case TFieldType::ftWideMemo:
+    case TFieldType::ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsBinaryFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+      return true;
+    default:
+      return false;
+  }
+}
+
 namespace dac_detail {
 
 std::string FormatDateTime(const TDateTimeParts& p) {
@@ -190,34 +219,6 @@ void TUniParam::LoadFromBytes(const std::string& bytes, TFieldType lobType) {
   FText = bytes;
   FKind = IsBinary() ? TValueKind::Bytes : TValueKind::Text;
   IsNull = false;
-}
-
-bool TUniParam::IsLob() const {
-  switch (DataType) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-    case TFieldType::ftWideMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool TUniParam::IsBinary() const {
-  switch (DataType) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-      return true;
-    default:
-      return false;
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -558,6 +559,15 @@ TUniParam& TUniQuery::ParamByName(const std::string& name) {
 
 TUniParam& TUniQuery::Params(int index) {
   EnsureParsed();
+  return ParamAt(index);
+}
+
+int TUniQuery::ParamIndex(const std::string& name) {
+  TUniParam* p = FindParam(name);
+  return p ? static_cast<int>(p - FParams.data()) : -1;
+}
+
+TUniParam& TUniQuery::ParamAt(int index) {
   if (index < 0 || index >= static_cast<int>(FParams.size()))
     throw EDatabaseError("Parameter index out of range (" + std::to_string(index) + ")");
   return FParams[static_cast<size_t>(index)];
@@ -582,8 +592,6 @@ void TUniQuery::Unprepare() {
   FStatement.reset();
   FBatchCount = 0;
 }
-
-bool TUniQuery::Prepared() const { return FStatement != nullptr && FParsed && FParsedText == SQL; }
 
 void TUniQuery::BindValues(std::vector<const TUniParam*>& binds) {
   binds.clear();

@@ -70,6 +70,13 @@ enum class TDatabaseFault {
   StatementCannotRun,
 };
 
+// Large objects, bound whole with their type: ftBlob, ftOraBlob, ftGraphic, ftMemo,
+// ftFmtMemo, ftOraClob, ftWideMemo, and ftVarBytes, whose value goes as its bytes too.
+bool IsLobFieldType(TFieldType type);
+// Types whose values are bytes rather than text: ftBlob, ftOraBlob, ftGraphic,
+// ftBytes, ftVarBytes.
+bool IsBinaryFieldType(TFieldType type);
+
 // Raised for everything a back end refuses. The message is the engine's or the
 // driver's own text; for ODBC one "[SQLSTATE] message" line per diagnostic record.
 // It never carries a connection string or a password.
@@ -179,8 +186,8 @@ public:
   // Large values: ftBlob, ftOraBlob, ftGraphic, ftBytes, ftVarBytes are bytes; ftMemo,
   // ftOraClob, ftWideMemo, ftFmtMemo are UTF-8 text.
   void LoadFromBytes(const std::string& bytes, TFieldType lobType);
-  bool IsLob() const;
-  bool IsBinary() const;  // bytes rather than text
+  bool IsLob() const { return IsLobFieldType(DataType); }
+  bool IsBinary() const { return IsBinaryFieldType(DataType); }
 
   TValueKind Kind() const { return IsNull ? TValueKind::Null : FKind; }
   int64_t IntegerValue() const { return FInt; }
@@ -260,7 +267,6 @@ public:
   // parsed anew at the next use, values of parameters whose names remain are kept.
   std::string SQL;
   void SetSQL(const std::string& sql) { SQL = sql; }
-  const std::string& GetSQL() const { return SQL; }
   // Off: ":name" is plain text (scripts). Read when the SQL text is parsed.
   bool ParamCheck = true;
 
@@ -268,6 +274,11 @@ public:
   TUniParam& ParamByName(const std::string& name);  // raises EDatabaseError "Parameter 'x' not found"
   TUniParam* FindParam(const std::string& name);
   TUniParam& Params(int index);
+  // The index in Params of the parameter called name, -1 when there is none.
+  int ParamIndex(const std::string& name);
+  // Params(index) without comparing the SQL text with the one last parsed: for binding
+  // row after row by indexes ParamIndex gave, while the text stays the same.
+  TUniParam& ParamAt(int index);
 
   bool AutoPrepare = true;     // statements are always prepared before they run
   int FetchRows = 50;          // rows fetched per round trip to the server
@@ -276,11 +287,9 @@ public:
 
   void Prepare();
   void Unprepare();
-  bool Prepared() const;
 
   // Runs the statement; when it yields rows the query becomes active on the first one.
   void Execute();
-  void ExecSQL() { Execute(); }
   // Execute for a statement that must yield rows; raises EDatabaseError otherwise.
   void Open();
   void Close();
@@ -350,7 +359,6 @@ public:
   explicit TUniScript(TUniConnection* connection = nullptr);
   ~TUniScript();
   void SetConnection(TUniConnection* connection);
-  TUniConnection* Connection() const { return FConnection; }
 
   std::string SQL;
   // Not owned. When set, statements that start with SELECT, WITH, VALUES, PRAGMA or
@@ -370,40 +378,4 @@ public:
 private:
   TUniConnection* FConnection = nullptr;
   std::unique_ptr<TUniQuery> FQuery;
-};
-
-// ---------------------------------------------------------------------------
-
-// Catalogue look-ups. "Tables": restrictions TABLE_CATALOG, TABLE_SCHEMA, TABLE_TYPE
-// ("TABLE", "VIEW" or both comma-separated), TABLE_NAME; columns TABLE_CATALOG,
-// TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE. "Columns": restrictions TABLE_SCHEMA,
-// TABLE_NAME; columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, POSITION
-// (from 1), DATA_TYPE (type name as the database writes it), COLUMN_SIZE,
-// DECIMAL_DIGITS, NULLABLE (1/0). Empty restrictions do not restrict; names are
-// matched exactly, never as patterns.
-class TUniMetaData {
-public:
-  explicit TUniMetaData(TUniConnection* connection = nullptr);
-  ~TUniMetaData();
-  void SetConnection(TUniConnection* connection) { FConnection = connection; }
-
-  std::string MetaDataKind;
-  TStringList Restrictions;
-
-  void Open();
-  void Close();
-  bool Active() const { return FActive; }
-  bool Eof() const { return FRow >= FRows.size(); }
-  void Next();
-  int RecordCount() const { return static_cast<int>(FRows.size()); }
-  int FieldCount() const { return static_cast<int>(FNames.size()); }
-  TUniField& FieldByName(const std::string& name);
-  TUniField* FindField(const std::string& name);
-
-private:
-  TUniConnection* FConnection = nullptr;
-  bool FActive = false;
-  std::vector<std::string> FNames;
-  std::vector<std::vector<TUniField>> FRows;
-  size_t FRow = 0;
 };

@@ -1,6 +1,7 @@
 #include "dialect/UDBDictionary.h"
 
 #include "dac/UDataAccess.h"
+#include "dac/UUniMetaData.h"
 
 std::string TDBHelper::QuoteName(const std::string& name) { return name; }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/UExceptions.h"
+#include "dac/USqlLexer.h"
 #include "dialect/UDBDictionary.h"
 
 namespace {
@@ -167,26 +168,15 @@ std::string TSqlCreator::ReplaceParamRef(const std::string& statement, const std
   size_t i = 0;
   const size_t n = statement.size();
   while (i < n) {
-    char c = statement[i];
-    if (c == '\'' || c == '"') {
-      // Quoted text (a literal of an earlier fill, a format, a quoted name) is copied as
-      // it stands; a doubled quote stays inside.
-      size_t end = i + 1;
-      while (end < n) {
-        if (statement[end] == c) {
-          if (end + 1 < n && statement[end + 1] == c) {
-            end += 2;
-            continue;
-          }
-          ++end;
-          break;
-        }
-        ++end;
-      }
-      result.append(statement, i, end - i);
-      i = end;
+    // Quoted text (a literal of an earlier fill, a format, a quoted name) and comments
+    // are copied as they stand.
+    size_t next = dac_detail::SkipQuotedOrComment(statement, i);
+    if (next != i) {
+      result.append(statement, i, next - i);
+      i = next;
       continue;
     }
+    char c = statement[i];
     bool startsClean = !IsNameChar(ref.front()) || i == 0 || !IsNameChar(statement[i - 1]);
     if (startsClean && statement.compare(i, ref.size(), ref) == 0) {
       size_t after = i + ref.size();

@@ -67,8 +67,8 @@ class TSqlCreator {
   std::string UpdateKey;
 
  protected:
-  // The statement with every ref outside quoted text replaced by literal; a ref is only
-  // found whole, so ":ID" is not found inside ":ID2".
+  // The statement with every ref outside quoted text and comments replaced by literal;
+  // a ref is only found whole, so ":ID" is not found inside ":ID2".
   static std::string ReplaceParamRef(const std::string& statement, const std::string& ref, const std::string& literal);
   // Null normalisation: the column's marker and NULL in any letter case become "null".
   std::string NormalizeNull(int index, const std::string& value);

@@ -9,19 +9,6 @@
 
 namespace {
 
-bool IsBinaryType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Puts the statement in front of the message of the error being handled and raises
 // that error again, so its type, its codes and its stack trace stay. Only for use
 // inside a catch block.
@@ -38,7 +25,7 @@ bool IsBinaryType(TFieldType type) {
 
 }  // namespace
 
-bool TFieldValue::HasBytes() const { return IsBinaryType(SourceType); }
+bool TFieldValue::HasBytes() const { return IsBinaryFieldType(SourceType); }
 
 // ---------------------------------------------------------------------------
 
@@ -80,30 +67,11 @@ TDateFormatParser& TUniDBWriter::GetDateParser() {
   return *DateParser;
 }
 
-bool TUniDBWriter::IsLobType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool TUniDBWriter::IsTextLobType(TFieldType type) {
-  return type == TFieldType::ftMemo || type == TFieldType::ftFmtMemo || type == TFieldType::ftOraClob;
-}
-
 bool TUniDBWriter::CanPrepare() {
   if (!SqlCreator) return true;
   for (int i = 0; i < SqlCreator->GetFields().Count(); ++i) {
     TUniParam* p = Query->FindParam(SqlCreator->GetParamName(i));
-    if (p && IsLobType(p->DataType)) return false;
+    if (p && p->IsLob()) return false;
   }
   return true;
 }
@@ -130,6 +98,7 @@ void TUniDBWriter::ProbeFieldTypes() {
 
 void TUniDBWriter::BeginWrite() {
   DropPending();
+  ParamIndexes.clear();
   RowCounter = 0;
   FCommittedRows = 0;
   FUncommittedRows = 0;
@@ -158,6 +127,7 @@ void TUniDBWriter::BeginWrite() {
   const std::string writeSql = SqlCreator->GetWriteSql();
   Query->AutoPrepare = false;
   Query->SetSQL(writeSql);
+  ResolveParams();
   try {
     if (CanPrepare()) Query->Prepare();
     Connection->StartTransaction();
@@ -192,8 +162,17 @@ void TUniDBWriter::CommitRows() {
   FUncommittedRows = 0;
 }
 
+void TUniDBWriter::ResolveParams() {
+  ParamIndexes.clear();
+  for (int i = 0; i < SqlCreator->GetFields().Count(); ++i)
+    ParamIndexes.push_back(Query->ParamIndex(SqlCreator->GetParamName(i)));
+}
+
 TUniParam& TUniDBWriter::ClearedParam(int index, TFieldType& type) {
-  TUniParam& p = Query->ParamByName(SqlCreator->GetParamName(index));
+  int position =
+      index >= 0 && static_cast<size_t>(index) < ParamIndexes.size() ? ParamIndexes[static_cast<size_t>(index)] : -1;
+  // A column the statement has no parameter for fails as the lookup by name does.
+  TUniParam& p = position >= 0 ? Query->ParamAt(position) : Query->ParamByName(SqlCreator->GetParamName(index));
   p.Clear();
   type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size() ? FieldTypes[static_cast<size_t>(index)]
                                                                       : TFieldType::ftUnknown;
@@ -220,7 +199,7 @@ void TUniDBWriter::SetFieldValue(int index, const TFieldValue& value) {
   TFieldType type = index >= 0 && static_cast<size_t>(index) < FieldTypes.size()
                         ? FieldTypes[static_cast<size_t>(index)]
                         : TFieldType::ftUnknown;
-  if (value.HasBytes() && IsBinaryType(type)) {
+  if (value.HasBytes() && IsBinaryFieldType(type)) {
     TUniParam& p = ClearedParam(index, type);
     BindLob(p, value.Bytes, type);
     return;
@@ -232,16 +211,11 @@ void TUniDBWriter::SetValue(int index, const std::string& value) {
   TFieldType type;
   TUniParam& p = ClearedParam(index, type);
   if (!SqlCreator->IsNotNullValue(index, value)) return;
+  if (IsLobFieldType(type)) {
+    BindLob(p, value, type);
+    return;
+  }
   switch (type) {
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftOraClob:
-      BindLob(p, value, type);
-      break;
     case TFieldType::ftBoolean:
       p.SetAsBoolean(StrToBoolDef(value, false));
       break;
@@ -319,7 +293,8 @@ void TUniDBWriter::WriteRow() {
   if (DefersNow()) {
     Query->AddBatchRow();
     ++RowCounter;
-    for (int i = 0; i < Query->ParamCount(); ++i) PendingBytes += Query->Params(i).TextValue().size() + 16;
+    for (int i = 0, count = Query->ParamCount(); i < count; ++i)
+      PendingBytes += Query->ParamAt(i).TextValue().size() + 16;
     return;
   }
   ExecuteRow();

@@ -84,7 +84,6 @@ class TDBWriter : public TDataWriter {
   std::string GetDescription() override;  // "To Table: " + the creator's full table name
 
   void SetSqlCreator(TSqlCreator* creator) { SqlCreator = creator; }
-  TSqlCreator* GetSqlCreator() const { return SqlCreator; }
   // The count of destination columns.
   int GetColumnCount() const;
 
@@ -150,12 +149,8 @@ class TUniDBWriter : public TDBWriter {
   // The probed types of the destination columns, in column order.
   const std::vector<TFieldType>& GetFieldTypes() const { return FieldTypes; }
   int64_t GetRowCounter() const { return RowCounter; }
-  bool GetUnicode() const { return Unicode; }
   // The separator of the number texts a value may hold (the user's locale by default).
   void SetDecimalSeparator(char separator) { DecimalSeparator = separator; }
-
-  static bool IsLobType(TFieldType type);
-  static bool IsTextLobType(TFieldType type);
 
  protected:
   // The parameter of column index, cleared to NULL, and the column's probed type.
@@ -179,6 +174,9 @@ class TUniDBWriter : public TDBWriter {
   // Called with the error a statement of the run raised: aborts the writer when no
   // later row could get through either.
   void NoteFailure(const std::exception& e);
+  // Finds the parameter of every column in the write statement once, so that binding a
+  // value neither compares the statement text nor looks the name up.
+  void ResolveParams();
 
   void PauseUntilCommit();
 
@@ -191,6 +189,7 @@ class TUniDBWriter : public TDBWriter {
   int FRowsInDoubt = 0;
   bool FConnectionLost = false;
   std::unique_ptr<TDateFormatParser> DateParser;
+  std::vector<int> ParamIndexes;  // per column, in the query's parameters; -1 when it has none
 };
 
 class TDB2Writer : public TUniDBWriter {

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "base/UExceptions.h"
-#include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "dialect/USqlCreator.h"
 
 namespace {

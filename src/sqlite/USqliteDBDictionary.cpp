@@ -1,6 +1,7 @@
 #include "sqlite/USqliteDBDictionary.h"
 
 #include "dac/UDataAccess.h"
+#include "dac/UUniMetaData.h"
 
 std::string TSqliteDBHelper::QuoteName(const std::string& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
 

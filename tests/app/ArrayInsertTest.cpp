@@ -153,6 +153,11 @@ TEST_F(ArrayInsert, ArraysAndRowByRowLeaveTheSameRowsLogAndExitCode) {
   const std::string largeDest =
       "create table \"AI_T\" (\"ID\" integer, \"NAME\" varchar(40) check (length(\"NAME\") <= 10),"
       " \"DATA\" blob(200000))";
+  const std::string nulSource =
+      "create table src (id integer, v text, n text);"
+      "with recursive s(i) as (select 1 union all select i + 1 from s where i < 1500)"
+      " insert into src select i, case when i in (7, 1200) then 'v' || char(0) || i else 'v' || i % 1000 end,"
+      " i * 10 from s;";
   const std::string existing = "insert into \"AI_T\" values (-1, 'old', -10), (-2, 'old', -20)";
 
   const TCase cases[] = {
@@ -187,6 +192,9 @@ TEST_F(ArrayInsert, ArraysAndRowByRowLeaveTheSameRowsLogAndExitCode) {
        "398 records    Elapsed: hh:mm:ss.  2 rows can not convert.", true},
       {"nulls unicode blobs", blobSource, blobDest, "", Session("0", blobFields, "50"), 4, 1499,
        "1499 records    Elapsed: hh:mm:ss.  1 rows can not convert.", true},
+      // Refused before the array is sent: the rows written again one by one are all it tried.
+      {"text holding a NUL", nulSource, NumberedDest, "", Session("0", NumberedFields, "50"), 4, 1498,
+       "1498 records    Elapsed: hh:mm:ss.  2 rows can not convert.", false},
   };
   int index = 0;
   for (const TCase& c : cases) {

@@ -286,6 +286,40 @@ TEST_F(SessionRun, AWriterThatCannotBeginFailsTheRunEvenWithoutRows) {
   EXPECT_EQ(r.ExitCode, 3) << Joined(Texts());
 }
 
+// The driver behind the test server ends character data at a NUL byte whatever length is
+// bound; a row holding one must fail rather than arrive shortened and count as converted.
+// The same with parameter arrays and row by row, in a VARCHAR and in a CLOB, ASCII or not.
+TEST_F(SessionRun, TextHoldingANulFailsItsRowInsteadOfArrivingShortened) {
+  SourceSql(
+      "create table nul_t (id integer, v text, c text);"
+      "insert into nul_t values (1, 'ok', 'fine');"
+      "insert into nul_t values (2, 'ab' || char(0) || 'cd', 'x');"
+      "insert into nul_t values (3, 'y', 'Grü' || char(0) || 'ße');"
+      "insert into nul_t values (4, 'z', char(0));");
+  std::string session =
+      WriteSession("nul.uld", TableSession("nul_t", "SR_NUL", "0", "ID;INTEGER;;|V;VARCHAR;;|C;CLOB;;", "0"));
+  for (const char* rowByRow : {"1", ""}) {
+    SCOPED_TRACE(*rowByRow ? "row by row" : "arrays");
+    DestSql(
+        "drop table if exists \"SR_NUL\"; create table \"SR_NUL\" (\"ID\" integer, \"V\" varchar(20), \"C\" "
+        "clob(1000))");
+    std::remove(Log.c_str());
+    setenv("FERROVAN_ROW_BY_ROW", rowByRow, 1);
+    auto r = Run(session);
+    unsetenv("FERROVAN_ROW_BY_ROW");
+    auto texts = Texts();
+    EXPECT_EQ(r.ExitCode, 4) << Joined(texts);
+    EXPECT_EQ(DestRows("select * from \"SR_NUL\" order by 1"), (std::vector<std::string>{"1|ok|fine"}));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "1 records    Elapsed: hh:mm:ss.  3 rows can not convert."),
+              texts.end())
+        << Joined(texts);
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.find("holds a NUL character") != std::string::npos; }),
+              3)
+        << Joined(texts);
+  }
+}
+
 TEST_F(SessionRun, MalformedFieldsEndTheSessionWithItsMessage) {
   SourceSql("create table m (i integer);");
   std::string session = WriteSession("m.uld", TableSession("m", "SR_M", "0", "I;INTEGER", "50"));

@@ -10,6 +10,7 @@
 #include "base/UPaths.h"
 #include "base/USettingsStore.h"
 #include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "support/TempDir.h"
 
 TEST(TextFileTest, ReadsByByteOrderMarkElseUtf8) {

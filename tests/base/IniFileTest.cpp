@@ -8,6 +8,7 @@
 #include "base/UIniFile.h"
 #include "base/UStrings.h"
 #include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "dac/UDataAccess.h"
+#include "dac/UUniMetaData.h"
 #include "support/Db2Server.h"
 #include "support/OwnDb2Server.h"
 #include "support/TempDir.h"

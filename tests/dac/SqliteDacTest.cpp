@@ -3,6 +3,7 @@
 
 #include "base/UPaths.h"
 #include "dac/UDataAccess.h"
+#include "dac/UUniMetaData.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -178,6 +178,26 @@ TEST(SqlCreator, SqliteFillValue) {
   EXPECT_EQ(sql, "insert into \"t\" (\"a\",\"b\") \r\n  values ('it''s',null) ");
 }
 
+// Filling a statement replaces the reference only where the database would read it as
+// one: not inside quoted names or text, not inside comments.
+TEST(SqlCreator, FillValueSkipsQuotingAndComments) {
+  TSqliteSqlCreator c;
+  c.Table = "t";
+  c.SetFields({"ID"});
+  const struct {
+    const char* Statement;
+    const char* Filled;
+  } cases[] = {
+      {"insert into [it's] ([ID]) values (:ID)", "insert into [it's] ([ID]) values ('5')"},
+      {"select [:ID], :ID", "select [:ID], '5'"},
+      {"select `:ID`, \":ID\", ':ID', :ID", "select `:ID`, \":ID\", ':ID', '5'"},
+      {"select :ID -- :ID isn't here\n, :ID", "select '5' -- :ID isn't here\n, '5'"},
+      {"select /* :ID's */ :ID", "select /* :ID's */ '5'"},
+      {"select 'it''s :ID', :ID", "select 'it''s :ID', '5'"},
+  };
+  for (const auto& k : cases) EXPECT_EQ(c.FillValue(k.Statement, 0, "5"), k.Filled) << k.Statement;
+}
+
 TEST(SqlCreator, DecimalText) {
   struct Case {
     std::string Text;

@@ -388,6 +388,47 @@ TEST(SqliteWriter, BindsBooleansIntegersAndNulls) {
   EXPECT_EQ(seen, (std::vector<std::string>{"1 integer 0 []", "1 integer 1 []", "0 integer 0 [x]", "0 integer 1 []"}));
 }
 
+// A writer serving runs of different statements in turn binds each run's values to that
+// run's parameters, found anew at every BeginWrite: an update names its key last.
+TEST(SqliteWriter, EachRunBindsItsOwnStatementsParameters) {
+  SqliteFile file;
+  file.Exec("create table a (x integer, y text); create table b (p text, q integer, r text)");
+  TSqliteWriter writer;
+  writer.SetConnection(file.Factory.Connection());
+  auto text = [](const char* t) {
+    TFieldValue v;
+    v.Text = t;
+    return v;
+  };
+  const struct {
+    const char* Table;
+    const char* LoadType;
+    TStringList Fields;
+    std::vector<const char*> Row;
+  } runs[] = {{"a", "Append", {"x", "y"}, {"1", "one"}},
+              {"a", "Update", {"x", "y"}, {"1", "uno"}},
+              {"b", "Append", {"r", "q", "p"}, {"are", "2", "pea"}}};
+  for (const auto& run : runs) {
+    TSqliteSqlCreator creator;
+    creator.Table = run.Table;
+    creator.SetFields(run.Fields);
+    creator.LoadType = run.LoadType;
+    creator.UpdateKey = "x";
+    writer.SetSqlCreator(&creator);
+    writer.BeginWrite();
+    TRowValues row;
+    for (const char* v : run.Row) row.push_back(text(v));
+    writer.WriteData(row);
+    writer.EndWrite();
+  }
+  TUniQuery q(file.Factory.Connection());
+  q.SQL = "select x || ':' || y from a union all select p || ':' || q || ':' || r from b";
+  q.Open();
+  std::vector<std::string> seen;
+  for (; !q.Eof(); q.Next()) seen.push_back(q.Fields(0).AsString());
+  EXPECT_EQ(seen, (std::vector<std::string>{"1:uno", "pea:2:are"}));
+}
+
 TEST(ConvertObjectFactories, MakeTheWritersCreatorsAndParsersOfTheirKind) {
   TUniConnection connection;
   TDB2ConvertObjectFactory db2;

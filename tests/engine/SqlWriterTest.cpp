@@ -5,6 +5,7 @@
 
 #include "base/UExceptions.h"
 #include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "db2/UDB2SqlCreator.h"
 #include "dialect/USqlCreator.h"
 #include "engine/USqlWriter.h"

@@ -7,118 +7,9 @@
 #include <cstring>
 #include <utility>
 
-#include "base/UTextFile.h"
+#include "base/UUtf16.h"
 #include "dac/UDacImpl.h"
 #include "dac/odbc/UOdbcTypes.h"
-
-namespace {
-
-// Codes of IBM's DB2 CLI driver for its own types (not in the ODBC headers).
-constexpr int SqlGraphic = -95;
-constexpr int SqlVarGraphic = -96;
-constexpr int SqlLongVarGraphic = -97;
-constexpr int SqlBlob = -98;
-constexpr int SqlClob = -99;
-constexpr int SqlDbClob = -350;
-constexpr int SqlDecFloat = -360;
-constexpr int SqlXml = -370;
-constexpr int SqlBoolean = 16;
-
-}  // namespace
-
-TOdbcTypeMapping MapOdbcSqlType(int sqlType, long long columnSize, int decimalDigits) {
-  TOdbcTypeMapping m;
-  auto size = static_cast<int>(std::clamp<long long>(columnSize, 0, 0x7fffffff));
-  switch (sqlType) {
-    case SQL_CHAR:
-      m.Type = TFieldType::ftFixedChar;
-      m.Size = size;
-      break;
-    case SQL_VARCHAR:
-      m.Type = TFieldType::ftString;
-      m.Size = size;
-      break;
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SqlVarGraphic:
-      m.Type = TFieldType::ftWideString;
-      m.Size = size;
-      break;
-    case SqlGraphic:
-      m.Type = TFieldType::ftFixedWideChar;
-      m.Size = size;
-      break;
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SqlLongVarGraphic:
-    case SqlClob:
-    case SqlDbClob:
-    case SqlXml:
-      m.Type = TFieldType::ftMemo;
-      break;
-    case SqlBlob:
-    case SQL_LONGVARBINARY:
-      m.Type = TFieldType::ftBlob;
-      break;
-    case SQL_BINARY:
-      m.Type = TFieldType::ftBytes;
-      m.Size = size;
-      break;
-    case SQL_VARBINARY:
-      m.Type = TFieldType::ftVarBytes;
-      m.Size = size;
-      break;
-    case SQL_SMALLINT:
-    case SQL_TINYINT:
-      m.Type = TFieldType::ftSmallint;
-      break;
-    case SQL_INTEGER:
-      m.Type = TFieldType::ftInteger;
-      break;
-    case SQL_BIGINT:
-      m.Type = TFieldType::ftLargeint;
-      break;
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-      m.Type = size > 18 ? TFieldType::ftFMTBcd : TFieldType::ftBCD;
-      m.Precision = size;
-      m.Size = decimalDigits;
-      break;
-    case SqlDecFloat:
-      m.Type = TFieldType::ftFMTBcd;
-      m.Precision = size;
-      break;
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-      m.Type = TFieldType::ftFloat;
-      break;
-    case SQL_BIT:
-    case SqlBoolean:
-      m.Type = TFieldType::ftBoolean;
-      break;
-    case SQL_TYPE_DATE:
-    case SQL_DATE:
-      m.Type = TFieldType::ftDate;
-      break;
-    case SQL_TYPE_TIME:
-    case SQL_TIME:
-      m.Type = TFieldType::ftTime;
-      break;
-    case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP:
-      m.Type = TFieldType::ftDateTime;
-      break;
-    case SQL_GUID:
-      m.Type = TFieldType::ftGuid;
-      m.Size = 36;
-      break;
-    default:
-      m.Type = TFieldType::ftUnknown;
-      break;
-  }
-  return m;
-}
 
 namespace {
 
@@ -259,6 +150,29 @@ void Check(SQLRETURN rc, const TOdbcHandle& handle, const char* what, SQLHANDLE 
   if (!SQL_SUCCEEDED(rc)) Fail(handle.Type(), handle.Get(), what, dbc);
 }
 
+// Reads one value of the current row with SQLGetData, piece by piece: its length need
+// not be known in advance. False for NULL.
+bool GetDataInPieces(const TOdbcHandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& piece,
+                     std::string& data, const char* what) {
+  const SQLLEN terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
+  data.clear();
+  while (true) {
+    SQLLEN length = 0;
+    SQLRETURN rc = SQLGetData(stmt.Get(), column, cType, piece.data(), static_cast<SQLLEN>(piece.size()), &length);
+    if (rc == SQL_NO_DATA) break;
+    Check(rc, stmt, what);
+    if (length == SQL_NULL_DATA) return false;
+    SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
+    if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
+      data.append(piece.data(), static_cast<size_t>(room));
+      continue;
+    }
+    data.append(piece.data(), static_cast<size_t>(length));
+    break;
+  }
+  return true;
+}
+
 TOdbcHandle Allocate(SQLSMALLINT type, const TOdbcHandle* parent) {
   SQLHANDLE handle = SQL_NULL_HANDLE;
   SQLRETURN rc = SQLAllocHandle(type, parent ? parent->Get() : SQL_NULL_HANDLE, &handle);
@@ -373,6 +287,22 @@ struct TParamDescription {
   SQLSMALLINT Digits = 0;
 };
 
+// The column size and decimal digits a parameter is bound with. A longer value than a
+// described column takes goes to the server whole: the server's own "too long" error
+// beats a value the driver cut short.
+void ParamSize(const TParamDescription& d, SQLSMALLINT sqlType, SQLULEN valueLength, SQLULEN& columnSize,
+               SQLSMALLINT& digits) {
+  if (d.Described) {
+    columnSize = d.Size;
+    digits = d.Digits;
+    if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
+      columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
+  } else {
+    columnSize = DefaultColumnSize(sqlType, valueLength);
+    digits = DefaultDecimalDigits(sqlType);
+  }
+}
+
 struct TParamBuffer {
   std::vector<char> Data;
   SQLLEN Indicator = 0;
@@ -383,6 +313,17 @@ bool IsAscii(const std::string& text) {
   for (unsigned char c : text)
     if (c >= 0x80) return false;
   return true;
+}
+
+// Drivers may end character data at its first NUL byte whatever length is bound, and the
+// row would then arrive shortened yet count as written: such a value fails its row
+// instead. Bytes bound for a binary column are no text and go whole.
+void RefuseNulInText(const TUniParam& p, SQLSMALLINT sqlType, size_t index) {
+  if (IsBinarySqlType(sqlType)) return;
+  size_t at = p.TextValue().find('\0');
+  if (at == std::string::npos) return;
+  throw EDatabaseError("The value of parameter " + std::to_string(index + 1) + " holds a NUL character at byte " +
+                       std::to_string(at + 1) + ": the driver could cut the text short there");
 }
 
 struct TParamArrayColumn {
@@ -596,6 +537,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         break;
       }
       case TValueKind::Text:
+        RefuseNulInText(p, sqlType, index);
         if (IsBinarySqlType(sqlType)) {
           cType = SQL_C_BINARY;
           put(p.TextValue().data(), p.TextValue().size());
@@ -613,6 +555,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         }
         break;
       case TValueKind::Bytes:
+        RefuseNulInText(p, sqlType, index);
         cType = SQL_C_BINARY;
         put(p.TextValue().data(), p.TextValue().size());
         valueLength = p.TextValue().size();
@@ -620,17 +563,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     }
     SQLULEN columnSize;
     SQLSMALLINT digits;
-    if (d.Described) {
-      columnSize = d.Size;
-      digits = d.Digits;
-      // A longer value than the column takes goes to the server whole: the server's
-      // own "too long" error beats a value the driver cut short.
-      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
-        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
-    } else {
-      columnSize = DefaultColumnSize(sqlType, valueLength);
-      digits = DefaultDecimalDigits(sqlType);
-    }
+    ParamSize(d, sqlType, valueLength, columnSize, digits);
     SQLLEN bufferLength = buffer.Indicator == SQL_NULL_DATA ? 0 : buffer.Indicator;
     Check(SQLBindParameter(FStmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType,
                            columnSize, digits, buffer.Data.data(), bufferLength, &buffer.Indicator),
@@ -666,6 +599,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
       TValueKind k = p->Kind();
       if (k == TValueKind::Null || k == TValueKind::DateTime) return nullptr;
       if (k != kind) Fail(stmt.Type(), SQLHANDLE{}, "Binding parameters of different kinds in one array");
+      if (k == TValueKind::Text || k == TValueKind::Bytes) RefuseNulInText(*p, sqlType, index);
       return p;
     };
     switch (kind) {
@@ -749,15 +683,7 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
     }
     SQLULEN columnSize;
     SQLSMALLINT digits;
-    if (d.Described) {
-      columnSize = d.Size;
-      digits = d.Digits;
-      if (IsCharSqlType(sqlType) || IsBinarySqlType(sqlType) || columnSize == 0)
-        columnSize = std::max<SQLULEN>({columnSize, valueLength, 1});
-    } else {
-      columnSize = DefaultColumnSize(sqlType, valueLength);
-      digits = DefaultDecimalDigits(sqlType);
-    }
+    ParamSize(d, sqlType, valueLength, columnSize, digits);
     Check(
         SQLBindParameter(stmt.Get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
                          digits, column.Data.data(), static_cast<SQLLEN>(element), column.Indicators.data()),
@@ -956,9 +882,9 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
   void GetData(size_t column, TUniField& f) {
     const TColumn& c = FColumns[column];
     auto col = static_cast<SQLUSMALLINT>(column + 1);
-    SQLLEN length = 0;
     if (c.Kind != TColumnKind::Text && c.Kind != TColumnKind::Ascii && c.Kind != TColumnKind::Binary) {
       alignas(8) char value[64];
+      SQLLEN length = 0;
       Check(SQLGetData(FStmt.Get(), col, c.CType, value, sizeof value, &length), FStmt, "Reading a value");
       if (length == SQL_NULL_DATA)
         f.SetNull();
@@ -966,27 +892,12 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
         SetValue(c, value, length, f);
       return;
     }
-    // Piece by piece: the value's length need not be known in advance.
-    const SQLLEN terminator = c.CType == SQL_C_WCHAR ? 2 : c.CType == SQL_C_CHAR ? 1 : 0;
-    std::vector<char> piece(32768);
-    std::string data;
-    while (true) {
-      SQLRETURN rc = SQLGetData(FStmt.Get(), col, c.CType, piece.data(), static_cast<SQLLEN>(piece.size()), &length);
-      if (rc == SQL_NO_DATA) break;
-      Check(rc, FStmt, "Reading a value");
-      if (length == SQL_NULL_DATA) {
-        f.SetNull();
-        return;
-      }
-      SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
-      if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
-        data.append(piece.data(), static_cast<size_t>(room));
-        continue;
-      }
-      data.append(piece.data(), static_cast<size_t>(length));
-      break;
+    if (FPiece.empty()) FPiece.resize(32768);
+    if (!GetDataInPieces(FStmt, col, c.CType, FPiece, FData, "Reading a value")) {
+      f.SetNull();
+      return;
     }
-    SetValue(c, data.data(), static_cast<SQLLEN>(data.size()), f);
+    SetValue(c, FData.data(), static_cast<SQLLEN>(FData.size()), f);
   }
 
   const TOdbcHandle& FDbc;
@@ -1008,6 +919,8 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
   bool FGetDataMode = false;
   SQLULEN FRowsFetched = 0;
   SQLULEN FCurrent = 0;
+  std::vector<char> FPiece;  // SQLGetData's buffer, kept for the next value
+  std::string FData;
   int FRowsAffected = -1;
   int64_t FFetchCalls = 0;
 };
@@ -1015,37 +928,18 @@ class TOdbcStatement : public dac_detail::TStatementImpl {
 // Every value of every row of a catalogue result, as text (nullopt for NULL).
 std::vector<std::vector<std::optional<std::string>>> ReadAllAsText(const TOdbcHandle& stmt, int columns) {
   std::vector<std::vector<std::optional<std::string>>> rows;
+  std::vector<char> piece(4096);
+  std::string bytes;
   while (true) {
     SQLRETURN rc = SQLFetch(stmt.Get());
     if (rc == SQL_NO_DATA) break;
     Check(rc, stmt, "Fetching catalogue rows");
     std::vector<std::optional<std::string>> row;
     for (int col = 1; col <= columns; ++col) {
-      std::string bytes;
-      bool isNull = false;
-      std::vector<char> piece(4096);
-      while (true) {
-        SQLLEN length = 0;
-        rc = SQLGetData(stmt.Get(), static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, piece.data(),
-                        static_cast<SQLLEN>(piece.size()), &length);
-        if (rc == SQL_NO_DATA) break;
-        Check(rc, stmt, "Reading a catalogue value");
-        if (length == SQL_NULL_DATA) {
-          isNull = true;
-          break;
-        }
-        SQLLEN room = static_cast<SQLLEN>(piece.size()) - 2;
-        if (rc == SQL_SUCCESS_WITH_INFO && (length == SQL_NO_TOTAL || length > room)) {
-          bytes.append(piece.data(), static_cast<size_t>(room));
-          continue;
-        }
-        bytes.append(piece.data(), static_cast<size_t>(length));
-        break;
-      }
-      if (isNull)
-        row.emplace_back(std::nullopt);
-      else
+      if (GetDataInPieces(stmt, static_cast<SQLUSMALLINT>(col), SQL_C_WCHAR, piece, bytes, "Reading a catalogue value"))
         row.emplace_back(FromWideBytes(bytes));
+      else
+        row.emplace_back(std::nullopt);
     }
     rows.push_back(std::move(row));
   }

@@ -2,6 +2,17 @@
 
 #include "dac/UDataAccess.h"
 
+// Codes of IBM's DB2 CLI driver for its own types (not in the ODBC headers).
+constexpr int SqlGraphic = -95;
+constexpr int SqlVarGraphic = -96;
+constexpr int SqlLongVarGraphic = -97;
+constexpr int SqlBlob = -98;
+constexpr int SqlClob = -99;
+constexpr int SqlDbClob = -350;
+constexpr int SqlDecFloat = -360;
+constexpr int SqlXml = -370;
+constexpr int SqlBoolean = 16;
+
 // Field type of an ODBC result column from the SQL type the driver describes. Both
 // the standard codes and those IBM's DB2 driver uses for its own types are known:
 //
