@@ -66,6 +66,9 @@ class TDateFormatParser {
   // record" found no shape, or the rebuilding of a value failed and it was left as it
   // came. True otherwise, also for formats that fix no shape.
   bool LastValueMatched() const { return Matched; }
+  // After Parse: the format the last value was parsed by (a detected one for the formats
+  // that fix no shape).
+  const std::string& GetCurrentFormat() const { return CurrentFormat; }
 
   // The detector format name a format text stands for ("DD/MM/YYYY" -> "dd/mm/yyyy"
   // for DB2), or the text itself when it names none.
