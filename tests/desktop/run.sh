@@ -8,7 +8,7 @@ driver=$2
 shots=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
-for tool in Xvfb dbus-run-session /usr/bin/python3; do
+for tool in Xvfb xdotool dbus-run-session /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "desktop test: $tool is missing" >&2; exit 1; }
 done
 
@@ -27,16 +27,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  [[ -s "$work/display" ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; echo "desktop test: Xvfb ended" >&2; exit 1; }
-  sleep 0.05
+# A display number of its own, far from :0 where a developer's or another tool's server
+# may come and go; Xvfb writes the number once it accepts clients, and refuses a number
+# whose lock another server holds, so the next is tried.
+start_xvfb() {
+  local number=$1
+  : >"$work/display"
+  Xvfb ":$number" -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 1 200); do
+    [[ -s "$work/display" ]] && return 0
+    kill -0 "$xvfb_pid" 2>/dev/null || { wait "$xvfb_pid" 2>/dev/null; xvfb_pid=; return 1; }
+    sleep 0.05
+  done
+  return 1
+}
+first=$((300 + RANDOM % 600))
+for offset in $(seq 0 20); do
+  start_xvfb $((first + offset)) && break
 done
-[[ -s "$work/display" ]] || { echo "desktop test: Xvfb reported no display" >&2; exit 1; }
+[[ -s "$work/display" ]] || { cat "$work/xvfb.log" >&2; echo "desktop test: no X display could be started" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
+xdotool getdisplaygeometry >/dev/null || { echo "desktop test: display $DISPLAY does not answer" >&2; exit 1; }
 
 # The program's settings and folders live in this run's folder only.
 export HOME="$work/home"
