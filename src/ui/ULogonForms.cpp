@@ -173,8 +173,6 @@ void TSqliteLogonForm::ConnectClick() {
   }
   ShowState(csConnecting);
   try {
-    // A file that is not there would be created empty by the engine: the source must exist.
-    if (!FileExists(S(file))) throw EDatabaseError("File " + S(file) + " not exists.");
     if (FConnection->Connected()) FConnection->Disconnect();
     ConnectSqliteFile(*FConnection, S(file), S(edtPassword->text()));
     if (Settings) AddRecentFile(*Settings, SqliteFileListKey, S(file));
