@@ -5,7 +5,7 @@
 // What the main window asks of a window it hosts in a tab. Import and SQL windows
 // implement it; a plain widget in a tab is treated as idle, closable and without a file.
 class TChildWindow {
-public:
+ public:
   virtual ~TChildWindow() = default;
   // The window's own close check (it may ask to save); false keeps it open.
   virtual bool CloseQuery() = 0;

@@ -68,12 +68,16 @@ void TDBLogonForm::ShowState(TState state) {
   QString text;
   QString colour;
   switch (state) {
-    case csConnecting: text = "Connecting ..."; break;
+    case csConnecting:
+      text = "Connecting ...";
+      break;
     case csConnected:
       text = FMode == fumConfig ? "Successful!" : "Connected.";
       colour = "green";
       break;
-    case csNotConnected: text = FMode == fumConfig ? "" : "Not Connected."; break;
+    case csNotConnected:
+      text = FMode == fumConfig ? "" : "Not Connected.";
+      break;
     case csFailed:
       text = "Cannot Connect.";
       colour = "red";
@@ -143,11 +147,10 @@ TSqliteLogonForm::TSqliteLogonForm(QWidget* parent) : TDBLogonForm(parent) {
   layout->addLayout(buttons);
 
   connect(btnBrowse, &QToolButton::clicked, this, [this] {
-    QString file =
-        Seams.PickSqliteFile
-            ? Seams.PickSqliteFile(edtSqliteFile->currentText())
-            : QFileDialog::getOpenFileName(this, "Sqlite File", edtSqliteFile->currentText(),
-                                           "SQLite DB Files (*.db *.db3 *.sqlite);;All Files (*)");
+    QString file = Seams.PickSqliteFile
+                       ? Seams.PickSqliteFile(edtSqliteFile->currentText())
+                       : QFileDialog::getOpenFileName(this, "Sqlite File", edtSqliteFile->currentText(),
+                                                      "SQLite DB Files (*.db *.db3 *.sqlite);;All Files (*)");
     if (!file.isEmpty()) edtSqliteFile->setEditText(file);
   });
 }
@@ -313,8 +316,9 @@ void TDB2LogonForm::ConnectClick() {
     option.ApplyToConnection(*FConnection);
     FConnection->Connect();
     if (Settings) {
-      TDB2StoredLogon logon{option.Server, option.Protocol, option.Hostname, option.Port, option.Username,
-                            chkSavePassword->isChecked(), option.Password};
+      TDB2StoredLogon logon{option.Server,  option.Protocol, option.Hostname,
+                            option.Port,    option.Username, chkSavePassword->isChecked(),
+                            option.Password};
       SaveDB2Logon(*Settings, logon);
     }
     ShowState(csConnected);

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QWidget>
-
 #include <functional>
 #include <string>
 
@@ -32,7 +31,7 @@ struct TLogonUiSeams {
 // on, the use mode and the status text.
 class TDBLogonForm : public QWidget {
   Q_OBJECT
-public:
+ public:
   explicit TDBLogonForm(QWidget* parent = nullptr);
 
   void SetConnection(TUniConnection* connection);
@@ -50,7 +49,7 @@ public:
   TLogonUiSeams Seams;
   TSettingsStore* Settings = nullptr;
 
-protected:
+ protected:
   enum TState { csConnecting, csConnected, csNotConnected, csFailed };
   void ShowState(TState state);
   void Message(const QString& text);
@@ -66,7 +65,7 @@ protected:
 
 class TSqliteLogonForm : public TDBLogonForm {
   Q_OBJECT
-public:
+ public:
   explicit TSqliteLogonForm(QWidget* parent = nullptr);
   void InitLogonForm() override;
   void ConnectClick() override;
@@ -78,7 +77,7 @@ public:
 
 class TDB2LogonForm : public TDBLogonForm {
   Q_OBJECT
-public:
+ public:
   explicit TDB2LogonForm(QWidget* parent = nullptr);
   void InitLogonForm() override;
   void ConnectClick() override;
@@ -103,9 +102,8 @@ public:
 // on the second.
 class TTransveyLogonForm : public QDialog {
   Q_OBJECT
-public:
-  TTransveyLogonForm(TUniConnection* source, TUniConnection* dest, TSettingsStore* settings,
-                     QWidget* parent = nullptr);
+ public:
+  TTransveyLogonForm(TUniConnection* source, TUniConnection* dest, TSettingsStore* settings, QWidget* parent = nullptr);
 
   // Shows the window modally; true when both connections are open afterwards.
   bool Logon();
@@ -121,7 +119,7 @@ public:
   QPushButton* btnHelp;
   std::function<void(const QString& text)> ShowMessage;
 
-private:
+ private:
   TUniConnection* FSource;
   TUniConnection* FDest;
 };

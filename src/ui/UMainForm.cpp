@@ -7,8 +7,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -44,10 +44,14 @@ const char* const ProductKey = "Software\\Quillmark\\Ferrovan";
 
 QString KindCaption(TChildKind kind) {
   switch (kind) {
-    case TChildKind::Table: return "Import From Table";
-    case TChildKind::Query: return "Import From Query";
-    case TChildKind::Batch: return "Import All Tables";
-    case TChildKind::Sql: return "Query";
+    case TChildKind::Table:
+      return "Import From Table";
+    case TChildKind::Query:
+      return "Import From Query";
+    case TChildKind::Batch:
+      return "Import All Tables";
+    case TChildKind::Sql:
+      return "Query";
   }
   return {};
 }
@@ -216,8 +220,10 @@ TMainForm::TMainForm(TDBObjectFactory* source, TDBObjectFactory* dest, TSettings
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
       SaveWorkspace(dialog.selectedFiles().first().toStdString());
   });
-  actWizardTable = action("actWizardTable", "Import From Table Wizard", [this] { NotAvailable("Import From Table Wizard"); });
-  actWizardQuery = action("actWizardQuery", "Import From Query Wizard", [this] { NotAvailable("Import From Query Wizard"); });
+  actWizardTable =
+      action("actWizardTable", "Import From Table Wizard", [this] { NotAvailable("Import From Table Wizard"); });
+  actWizardQuery =
+      action("actWizardQuery", "Import From Query Wizard", [this] { NotAvailable("Import From Query Wizard"); });
   actWizardAllTables =
       action("actWizardAllTables", "Import All Tables Wizard", [this] { NotAvailable("Import All Tables Wizard"); });
   actCreateBatchFile = action("actCreateBatchFile", "Create Batch File", [this] { NotAvailable("Create Batch File"); });
@@ -242,9 +248,8 @@ TMainForm::TMainForm(TDBObjectFactory* source, TDBObjectFactory* dest, TSettings
   tools->addAction(actCreateBatchFile);
   // The windows are pages of one tab strip: closing and moving between them is what applies.
   mniWindow = menuBar()->addMenu("Window");
-  WindowActions.push_back(mniWindow->addAction("Close", this, [this] {
-    Guarded([this] { ClosePage(pgcChild->currentIndex()); });
-  }));
+  WindowActions.push_back(
+      mniWindow->addAction("Close", this, [this] { Guarded([this] { ClosePage(pgcChild->currentIndex()); }); }));
   WindowActions.push_back(mniWindow->addAction("Close All", this, [this] { Guarded([this] { CloseAll(); }); }));
   WindowActions.push_back(mniWindow->addAction("Next", this, [this] {
     if (GetPageCount()) SetActivePageIndex((pgcChild->currentIndex() + 1) % GetPageCount());
@@ -262,8 +267,7 @@ TMainForm::TMainForm(TDBObjectFactory* source, TDBObjectFactory* dest, TSettings
     });
   });
   help->addAction("Homepage", this, [] { QDesktopServices::openUrl(QUrl(HomePage)); });
-  help->addAction("Support Email", this,
-                  [] { QDesktopServices::openUrl(QUrl(QString("mailto:") + SupportAddress)); });
+  help->addAction("Support Email", this, [] { QDesktopServices::openUrl(QUrl(QString("mailto:") + SupportAddress)); });
   help->addAction("Check Update", this, [this] { NotAvailable("Check Update"); });
   QAction* about = help->addAction("About", this, [this] {
     QMessageBox::about(this, "About Ferrovan",
@@ -459,7 +463,8 @@ void TMainForm::OpenSessionDialog(TChildKind kind) {
       filter = "Import All Table Session File (*.ula)";
       suffix = "ula";
       break;
-    case TChildKind::Sql: break;
+    case TChildKind::Sql:
+      break;
   }
   QFileDialog dialog(this, {}, {}, filter);
   dialog.setObjectName("dlgOpenForm");

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QMainWindow>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,7 +20,7 @@ class TTransveyLogonForm;
 
 // One side's database as the main window sees it.
 class TDBFacade {
-public:
+ public:
   explicit TDBFacade(TDBObjectFactory* factory) : Factory(factory) {}
   bool IsConnected() const;
   // True when the connection is closed afterwards.
@@ -36,7 +35,7 @@ enum class TChildKind { Table, Query, Batch, Sql };
 // The tab rename dialog.
 class TTabRenameDlg : public QDialog {
   Q_OBJECT
-public:
+ public:
   explicit TTabRenameDlg(const QString& current, QWidget* parent = nullptr);
   QLabel* lblCurrentName;
   QLineEdit* edtNewName;
@@ -45,14 +44,14 @@ public:
 // The window offering the common tasks after logon.
 class TStartTaskDlg : public QDialog {
   Q_OBJECT
-public:
+ public:
   TStartTaskDlg(class TMainForm* main, TSettingsStore* settings);
   QCheckBox* chkNotShow;
 };
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
-public:
+ public:
   TMainForm(TDBObjectFactory* source, TDBObjectFactory* dest, TSettingsStore* settings, QWidget* parent = nullptr);
   ~TMainForm() override;
 
@@ -96,17 +95,17 @@ public:
       *actOpenTableSession, *actOpenQuerySession, *actOpenAllTableSession, *actOpenWorkspace, *actSaveWorkspace,
       *actWizardTable, *actWizardQuery, *actWizardAllTables, *actCreateBatchFile, *actExit;
   QMenu *mniOpenSession, *mniWindow;
-  QAction *mniSaveSession;
+  QAction* mniSaveSession;
   QToolButton *btnExport, *btnWizard, *btnSession, *btnTaskList;
   std::vector<QAction*> WindowActions;
   TTransveyLogonForm* LogonForm;
   TDBFacade Source, Dest;
 
-protected:
+ protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
-private:
+ private:
   void Message(const QString& text);
   void NotAvailable(const QString& what);
   // Runs a handler, sending what it raises to the application's error handling.

@@ -5,7 +5,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-
 #include <filesystem>
 #include <fstream>
 
@@ -30,7 +29,7 @@ class LogonFormTest : public QObject {
     return seams;
   }
 
-private slots:
+ private slots:
   void init() {
     std::filesystem::path file = TestEnv("FERROVAN_SETTINGS_FILE");
     std::filesystem::create_directories(file.parent_path());

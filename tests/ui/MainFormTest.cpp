@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QToolButton>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -49,11 +48,26 @@ class MainFormTest : public QObject {
 
   // Every action of the table but Logon and Exit, with the tool buttons and the session menu.
   static std::vector<QObject*> StateObjects(TMainForm& m) {
-    return {m.actLogoff,           m.actExportTable,      m.actExportAllTable,      m.actExportQuery,
-            m.actQuery,            m.actOpenSql,          m.actOpenTableSession,    m.actOpenQuerySession,
-            m.actOpenAllTableSession, m.actOpenWorkspace, m.actSaveWorkspace,       m.actWizardTable,
-            m.actWizardQuery,      m.actWizardAllTables,  m.actCreateBatchFile,     m.btnExport,
-            m.btnWizard,           m.btnSession,          m.btnTaskList,            m.mniOpenSession};
+    return {m.actLogoff,
+            m.actExportTable,
+            m.actExportAllTable,
+            m.actExportQuery,
+            m.actQuery,
+            m.actOpenSql,
+            m.actOpenTableSession,
+            m.actOpenQuerySession,
+            m.actOpenAllTableSession,
+            m.actOpenWorkspace,
+            m.actSaveWorkspace,
+            m.actWizardTable,
+            m.actWizardQuery,
+            m.actWizardAllTables,
+            m.actCreateBatchFile,
+            m.btnExport,
+            m.btnWizard,
+            m.btnSession,
+            m.btnTaskList,
+            m.mniOpenSession};
   }
   static bool Enabled(QObject* o) {
     if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
@@ -66,7 +80,7 @@ class MainFormTest : public QObject {
     for (QObject* o : StateObjects(m)) QVERIFY2(!Enabled(o), qPrintable(o->objectName() + " is enabled"));
   }
 
-private slots:
+ private slots:
   void init() {
     std::filesystem::path file = TestEnv("FERROVAN_SETTINGS_FILE");
     Folder = file.parent_path();
@@ -118,8 +132,8 @@ private slots:
     main->Logon();
     QVERIFY(!main->actLogon->isEnabled());
     for (QObject* o : StateObjects(*main)) QVERIFY2(Enabled(o), qPrintable(o->objectName() + " is disabled"));
-    QCOMPARE(main->windowTitle().toStdString(), "Ferrovan -- Sqlite: " + ChinookFile() + " DB2: " +
-                                                    TestEnv("FERROVAN_TEST_DB2_USER") + "@" +
+    QCOMPARE(main->windowTitle().toStdString(), "Ferrovan -- Sqlite: " + ChinookFile() +
+                                                    " DB2: " + TestEnv("FERROVAN_TEST_DB2_USER") + "@" +
                                                     TestEnv("FERROVAN_TEST_DB2_DATABASE"));
 
     main->Logoff();
@@ -196,9 +210,12 @@ private slots:
   void renameKeepsBlanksButNotABlankName_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("blanks change nothing") << "   " << "B";
-    QTest::newRow("empty changes nothing") << "" << "B";
-    QTest::newRow("surrounding blanks kept") << " x " << " x ";
+    QTest::newRow("blanks change nothing") << "   "
+                                           << "B";
+    QTest::newRow("empty changes nothing") << ""
+                                           << "B";
+    QTest::newRow("surrounding blanks kept") << " x "
+                                             << " x ";
   }
   void renameKeepsBlanksButNotABlankName() {
     QFETCH(QString, typed);

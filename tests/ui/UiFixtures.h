@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -49,7 +48,7 @@ struct TTestSides {
 // A window of the tests' own in a tab: it says whether it runs, whether it may close
 // and which file it has, and records when it closes.
 class TTestChild : public QWidget, public TChildWindow {
-public:
+ public:
   explicit TTestChild(std::string file = "", std::vector<std::string>* closed = nullptr)
       : File(std::move(file)), Closed(closed) {}
   bool CloseQuery() override {
