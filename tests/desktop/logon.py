@@ -153,9 +153,9 @@ def main():
         file_box = wait_for("the \"Sqlite File\" box", lambda: labelled(logon, pyatspi.ROLE_TEXT, "Sqlite File"))
         set_text(file_box, chinook)
         wait_for("the file name in its box", lambda: text_of(file_box) == chinook)
-        screenshot("logon-sqlite.png", logon)
         act(find(logon, pyatspi.ROLE_PUSH_BUTTON, "Connect"), "Press")
         wait_for("\"Connected.\" on the Sqlite page", lambda: find(logon, pyatspi.ROLE_LABEL, "Connected."))
+        screenshot("logon-sqlite.png", logon)
 
         # DB2 page.
         act(wait_for("the tab \"DB2\"", lambda: find(logon, pyatspi.ROLE_PAGE_TAB, "DB2")), "Press")
@@ -167,13 +167,13 @@ def main():
         standard = wait_for("the protocol \"Standard\"", lambda: find(logon, pyatspi.ROLE_RADIO_BUTTON, "Standard"))
         act(standard, "Press", "Toggle")
         wait_for("host and port hidden", lambda: not labelled(logon, pyatspi.ROLE_TEXT, "Hostname"))
-        screenshot("logon-db2.png", logon)
         act(find(logon, pyatspi.ROLE_PUSH_BUTTON, "Connect"), "Press")
         state = wait_for("the DB2 page's state", lambda: find(logon, pyatspi.ROLE_LABEL, "Connected.") or
                          find(logon, pyatspi.ROLE_LABEL, "Cannot Connect."))
         if state.name != "Connected.":
             report = [a.name for a in walk(app) if a.getRole() == pyatspi.ROLE_LABEL and showing(a)]
             fail("the DB2 logon failed: %s" % report)
+        screenshot("logon-db2.png", logon)
 
         act(find(logon, pyatspi.ROLE_PUSH_BUTTON, "Ok"), "Press")
         frame = wait_for("the logged-on caption",
@@ -184,7 +184,7 @@ def main():
         print("caption: " + frame.name)
 
         start = wait_for("the start window", lambda: find(app, pyatspi.ROLE_DIALOG, "Start a task - Ferrovan"))
-        screenshot("main-start-window.png")
+        screenshot("main-start-window.png", frame)
         act(find(start, pyatspi.ROLE_PUSH_BUTTON, "Close"), "Press")
         wait_for("the start window to close", lambda: not find(app, pyatspi.ROLE_DIALOG, "Start a task - Ferrovan"))
 
