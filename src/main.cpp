@@ -4,6 +4,8 @@
 #include "app/UFerrovan.h"
 #include "base/UCommandLine.h"
 #include "base/UExceptions.h"
+#include "ui/UFrontEnd.h"
+#include "ui/UInteractive.h"
 
 int main(int argc, char** argv) {
   TStringList params;
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
   try {
     TApp& app = TFerrovan::GetInstance();
     app.SetParameters(params);
+    // Without a display the seams stay unset and the program keeps to the command line.
+    if (DisplayAvailable()) InstallFrontEnd(ConvertApp());
     return app.Run();
   } catch (const std::exception& e) {
     std::cerr << "ferrovan: " << ExceptionMessage(e) << "\n";
