@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
-
 #include <cerrno>
 #include <climits>
 #include <cmath>

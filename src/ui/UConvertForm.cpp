@@ -58,11 +58,19 @@ void TConvertForm::Convert() {
     FViewConfiguration->Execute();
   } catch (...) {
     AfterConvert();
-    if (DeletePending) deleteLater();
+    FinishPendingDelete();
     throw;
   }
   AfterConvert();
-  if (DeletePending) deleteLater();
+  FinishPendingDelete();
+}
+
+void TConvertForm::FinishPendingDelete() {
+  if (!DeletePending) return;
+  // Not deleteLater again: the framework drops a second request for the same object
+  // once one was made. The event loop frees the window, off this call's stack.
+  QMetaObject::invokeMethod(
+      this, [this] { delete this; }, Qt::QueuedConnection);
 }
 
 void TConvertForm::BeforeConvert() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -66,6 +65,8 @@ class TConvertForm : public QWidget {
   // Runs an action of a button; an error is shown to the user rather than escaping
   // into the event loop.
   void RunAction(const std::function<void()>& action);
+  // Frees the window once a run that a deferred delete waited for has ended.
+  void FinishPendingDelete();
 
   std::unique_ptr<TConvertSession> FSession;
   std::unique_ptr<TConvertSessionViewConfiguration> FViewConfiguration;

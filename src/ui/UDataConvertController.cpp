@@ -10,8 +10,7 @@ TDataConvertController::~TDataConvertController() {
 }
 
 void TDataConvertController::InitUIForSubControllers() {
-  if (!FSubControllers.empty())
-    throw Exception("Should inherited InitUIForSubControllers for " + ClassNameOf(*this));
+  if (!FSubControllers.empty()) throw Exception("Should inherited InitUIForSubControllers for " + ClassNameOf(*this));
 }
 
 void TDataConvertController::SetModel(TDataConvertModel* model) {

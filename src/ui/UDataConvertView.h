@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPointer>
-
 #include <functional>
 #include <string>
 #include <vector>

@@ -6,7 +6,8 @@
 
 #include "ui/UUiDialogs.h"
 
-TFileNameEdit::TFileNameEdit(QWidget* parent) : QWidget(parent), FEdit(new QLineEdit(this)), FBrowse(new QToolButton(this)) {
+TFileNameEdit::TFileNameEdit(QWidget* parent)
+    : QWidget(parent), FEdit(new QLineEdit(this)), FBrowse(new QToolButton(this)) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(FEdit);

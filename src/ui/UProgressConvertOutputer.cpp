@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-
 #include <climits>
 #include <cstdio>
 

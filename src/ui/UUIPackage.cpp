@@ -1,5 +1,7 @@
 #include "ui/UUIPackage.h"
 
+#include <cxxabi.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,9 +9,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-
-#include <cxxabi.h>
-
 #include <cstdlib>
 
 #include "ui/UFileNameEdit.h"

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <QWidget>
-
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -57,8 +56,8 @@ class TPartUIPackage : public TUIPackage {};
 template <class T>
 T& CastPackage(TPartUIPackage* package) {
   if (auto* typed = dynamic_cast<T*>(package)) return *typed;
-  throw Exception("Cast Error: TPartUIPackage to " + ClassNameOf(typeid(T)) + ", Real type: " +
-                  (package ? ClassNameOf(*package) : std::string("nil")));
+  throw Exception("Cast Error: TPartUIPackage to " + ClassNameOf(typeid(T)) +
+                  ", Real type: " + (package ? ClassNameOf(*package) : std::string("nil")));
 }
 
 class TConvertRowsSelectUIPackage : public TPartUIPackage {

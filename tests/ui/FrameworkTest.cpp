@@ -7,7 +7,6 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>
-
 #include <fstream>
 #include <sstream>
 
@@ -128,7 +127,8 @@ class FrameworkTest : public QObject {
     auto* wrongKind = new QLineEdit(&form);
     wrongKind->setObjectName("cbbConvertRows");
     TConvertRowsSelectUIPackage rows;
-    QVERIFY(QString::fromStdString(ErrorOf([&] { rows.InitByForm(&form); })).startsWith("Invalid cast: 'cbbConvertRows'"));
+    QVERIFY(
+        QString::fromStdString(ErrorOf([&] { rows.InitByForm(&form); })).startsWith("Invalid cast: 'cbbConvertRows'"));
     delete wrongKind;
     QCOMPARE(ErrorOf([&] { rows.InitByForm(&form); }), std::string("Can not find 'cbbConvertRows' in 'frmImport'"));
     QCOMPARE(FindOptional<QComboBox>(&form, "cbbConvertRows"), nullptr);
@@ -140,11 +140,13 @@ class FrameworkTest : public QObject {
 
   void APackageOfTheWrongClassIsACastError() {
     TConvertMiscUIPackage misc;
-    QCOMPARE(ErrorOf([&] { CastPackage<TConvertRowsSelectUIPackage>(&misc); }),
-             std::string("Cast Error: TPartUIPackage to TConvertRowsSelectUIPackage, Real type: TConvertMiscUIPackage"));
+    QCOMPARE(
+        ErrorOf([&] { CastPackage<TConvertRowsSelectUIPackage>(&misc); }),
+        std::string("Cast Error: TPartUIPackage to TConvertRowsSelectUIPackage, Real type: TConvertMiscUIPackage"));
     TConvertRowsSelectController controller;
-    QCOMPARE(ErrorOf([&] { controller.InitByUIPackage(&misc); }),
-             std::string("Cast Error: TPartUIPackage to TConvertRowsSelectUIPackage, Real type: TConvertMiscUIPackage"));
+    QCOMPARE(
+        ErrorOf([&] { controller.InitByUIPackage(&misc); }),
+        std::string("Cast Error: TPartUIPackage to TConvertRowsSelectUIPackage, Real type: TConvertMiscUIPackage"));
   }
 
   void AMissingChildPackageOrSubControllerStepIsNamed() {
@@ -152,12 +154,14 @@ class FrameworkTest : public QObject {
     TMissingDestUIPackage package;
     package.CreateChildren();
     package.SourceUIPackage = nullptr;
-    QCOMPARE(ErrorOf([&] { package.InitByForm(&form); }), std::string("TConvertUIPackage.InitByForm, SourceUIPackage=nil"));
+    QCOMPARE(ErrorOf([&] { package.InitByForm(&form); }),
+             std::string("TConvertUIPackage.InitByForm, SourceUIPackage=nil"));
     // The source is checked and bound first: a window with its controls gets past it.
     TMissingDestUIPackage other;
     other.CreateChildren();
     TRowsWindow window;
-    QCOMPARE(ErrorOf([&] { other.InitByForm(&window.Form); }), std::string("TConvertUIPackage.InitByForm, DestUIPackage=nil"));
+    QCOMPARE(ErrorOf([&] { other.InitByForm(&window.Form); }),
+             std::string("TConvertUIPackage.InitByForm, DestUIPackage=nil"));
 
     TForgetfulController forgetful;
     TConvertMiscUIPackage misc;
@@ -189,9 +193,7 @@ class FrameworkTest : public QObject {
 
     {
       TViewEventsSilencer outer(&view);
-      {
-        TViewEventsSilencer inner(&view);
-      }
+      { TViewEventsSilencer inner(&view); }
       spin->setValue(7);  // the inner scope's end leaves the outer one silenced
       QCOMPARE(changes.count(), 1);
     }
@@ -301,7 +303,8 @@ class FrameworkTest : public QObject {
     UiDialogs().PickSaveFile = [&](const std::string&, const std::string&, const std::string&) { return unwritable; };
     logFile->BrowseButton()->click();
     QCOMPARE(messages.size(), size_t(1));
-    QCOMPARE(messages[0], "Can not create log file \"" + unwritable + "\": No such file or directory, please select another file.");
+    QCOMPARE(messages[0],
+             "Can not create log file \"" + unwritable + "\": No such file or directory, please select another file.");
     QCOMPARE(logFile->FileName(), std::string());
     QCOMPARE(options.LogFile, std::string());
   }

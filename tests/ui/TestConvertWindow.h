@@ -13,7 +13,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
 #include <climits>
 #include <fstream>
 #include <string>
@@ -165,7 +164,8 @@ class TTestConvertForm : public TConvertForm {
     memOutput = Named(new QPlainTextEdit, "memOutput");
     memOutput->setReadOnly(true);
     auto* outputLabel = Buddy("Output:", memOutput);
-    for (QWidget* w : std::initializer_list<QWidget*>{pbConvert, lblPercent, lblMessage, lblNotify, outputLabel, memOutput})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{pbConvert, lblPercent, lblMessage, lblNotify, outputLabel, memOutput})
       progress->addWidget(w);
     pgcConvert->addTab(tsConvert, "Progress");
 
