@@ -1,10 +1,16 @@
 // The window framework: lookups by name, silenced control events, the form mapper's
 // walks and the row-selection and run-option controllers.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QtTest>
 #include <fstream>
@@ -19,6 +25,7 @@
 #include "ui/UFileNameEdit.h"
 #include "ui/UUIPackage.h"
 #include "ui/UUiDialogs.h"
+#include "ui/UWindowUIPackages.h"
 
 namespace {
 
@@ -167,6 +174,49 @@ class FrameworkTest : public QObject {
     TConvertMiscUIPackage misc;
     QCOMPARE(ErrorOf([&] { forgetful.InitByUIPackage(&misc); }),
              std::string("Should inherited InitUIForSubControllers for (anonymous namespace)::TForgetfulController"));
+  }
+
+  // The table window's package binds every part of the window, the optional controls
+  // as nothing when absent.
+  void TheTableWindowPackageBindsItsParts() {
+    QWidget form;
+    form.setObjectName("frmTable");
+    auto add = [&](QWidget* widget, const char* name) { widget->setParent(&form), widget->setObjectName(name); };
+    for (const char* name : {"cbbConvertRows", "cbbSourceSchema", "cbbSourceTable", "cbbDestSchema", "cbbDestTable",
+                             "cbbLoadType", "cbbUpdateKey"})
+      add(new QComboBox, name);
+    for (const char* name : {"edtConvertRows", "edtSkipRows", "edtErrorsToAllow"}) add(new QSpinBox, name);
+    for (const char* name : {"lblSkipRows", "lblSourceSchema", "lblSourceTable", "lblDestSchema", "lblUpdateKey",
+                             "lblMessage", "lblNotify", "lblPercent"})
+      add(new QLabel, name);
+    for (const char* name :
+         {"btnNewTable", "btnRefreshTables", "btnSelectAll", "btnSelectNone", "btnConvert", "btnStop", "btnSaveSql"})
+      add(new QPushButton, name);
+    add(new QCheckBox, "chkShowViews");
+    add(new TFileNameEdit, "edtLogFile");
+    add(new QProgressBar, "pbConvert");
+    add(new QPlainTextEdit, "memOutput");
+    auto* pages = new QTabWidget;
+    add(pages, "pgcConvert");
+    auto* page = new QWidget;
+    page->setObjectName("tsConvert");
+    pages->addTab(page, "Progress");
+    add(new QTableView, "grdFields");
+
+    TTransveyTableUIPackage package;
+    package.CreateChildren();
+    QCOMPARE(ErrorOf([&] { package.InitByForm(&form); }), std::string("Can not find 'grdPreview' in 'frmTable'"));
+    add(new QTableView, "grdPreview");
+    QCOMPARE(ErrorOf([&] { package.InitByForm(&form); }), std::string("<no error>"));
+    auto& source = CastPackage<TTableSourceUIPackage>(package.SourceUIPackage.get());
+    QCOMPARE(source.SourceTableUIPackage->cbbSourceTable, form.findChild<QComboBox*>("cbbSourceTable"));
+    QCOMPARE(source.SourceTableUIPackage->btnShowSourceTableData, nullptr);
+    QCOMPARE(source.SourceSchemaUIPackage->grdTables, nullptr);
+    auto& dest = CastPackage<TDestTableUIPackage>(package.DestUIPackage.get());
+    QCOMPARE(dest.btnShowTableData, nullptr);
+    QVERIFY(dest.cbbUpdateKey);
+    QCOMPARE(CastPackage<TLoadExecuteUIPackage>(package.ConvertExecuteUIPackage.get()).btnSaveSql,
+             form.findChild<QPushButton*>("btnSaveSql"));
   }
 
   void DisabledEventsSilenceRegisteredControlsAndNestingRestoresTheFirstState() {
