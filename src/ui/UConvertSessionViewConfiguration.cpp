@@ -22,15 +22,15 @@ void ViewToModelOf(TDataConvertController& controller) {
   controller.ViewToModel();
 }
 
-bool ValidateOf(TDataConvertController& controller) {
+}  // namespace
+
+bool ValidateControllerTree(TDataConvertController& controller) {
   if (controller.GetView() && !controller.GetView()->Validate()) return false;
   if (!controller.Validate()) return false;
   for (auto& sub : controller.SubControllers())
-    if (!ValidateOf(*sub)) return false;
+    if (!ValidateControllerTree(*sub)) return false;
   return true;
 }
-
-}  // namespace
 
 void TConvertSessionFormMapper::ModelToViewAll() {
   for (auto* controller : Controllers) ModelToViewOf(*controller);
@@ -42,7 +42,7 @@ void TConvertSessionFormMapper::ViewToModelAll() {
 
 bool TConvertSessionFormMapper::ValidateAll() {
   for (auto* controller : Controllers)
-    if (!ValidateOf(*controller)) return false;
+    if (!ValidateControllerTree(*controller)) return false;
   return true;
 }
 

@@ -13,6 +13,10 @@ class TConvertMiscController;
 class TSessionManager;
 class TLogSink;
 
+// The validation walk over one controller and its sub-controllers: false at the first
+// view or controller that refuses.
+bool ValidateControllerTree(TDataConvertController& controller);
+
 // The walks over a window's top-level controllers, in the order they were registered.
 class TConvertSessionFormMapper {
  public:
