@@ -13,6 +13,7 @@ TFileNameEdit::TFileNameEdit(QWidget* parent)
   layout->addWidget(FEdit);
   layout->addWidget(FBrowse);
   FBrowse->setText("...");
+  FBrowse->setAccessibleName("Browse");
   setFocusProxy(FEdit);
   connect(FBrowse, &QToolButton::clicked, this, &TFileNameEdit::Browse);
   connect(FEdit, &QLineEdit::textChanged, this, &TFileNameEdit::fileNameChanged);
