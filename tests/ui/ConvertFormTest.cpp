@@ -102,6 +102,9 @@ class ConvertFormTest : public QObject {
       closeRefused = !f.Form.close() && f.Form.isVisible();
       f.Form.Convert();  // a second run from the same window is not started
     };
+    // What the loaded session holds is shown.
+    QCOMPARE(f.Form.edtErrorsToAllow->value(), 5);
+    QCOMPARE(f.Form.cbbConvertRows->currentText(), QString("All"));
     QVERIFY(f.Form.btnConvert->isEnabled());
     QVERIFY(!f.Form.btnStop->isEnabled());
     f.Form.btnConvert->click();
@@ -197,6 +200,17 @@ class ConvertFormTest : public QObject {
     QVERIFY(!form.isNull());
     QVERIFY(pair.DestRows() < 50000);
     QTRY_VERIFY(form.isNull());
+  }
+
+  void AFailedRunStillRestoresTheWindowAndIsReported() {
+    TWindowFixture f(10);
+    f.Form.Execute().Failure = "the run broke";
+    f.Form.btnConvert->click();
+    QCOMPARE(f.Messages, std::vector<std::string>{"the run broke"});
+    QVERIFY(f.Form.btnConvert->isEnabled());
+    QVERIFY(!f.Form.btnStop->isEnabled());
+    QVERIFY(!f.Form.IsRunning());
+    QCOMPARE(UiApplicationTitle(), std::string("Ferrovan - Convert Complete"));
   }
 
   void AFailingValidationChangesNothing() {

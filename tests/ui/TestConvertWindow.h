@@ -55,7 +55,11 @@ class TReadyController : public TDataConvertController {
 
 class TTestExecuteController : public TConvertSessionExecuteController {
  public:
-  void Execute() override { RunSession(); }
+  void Execute() override {
+    if (!Failure.empty()) throw Exception(Failure);
+    RunSession();
+  }
+  std::string Failure;  // raised instead of running when set
 };
 
 class TTestUIPackage : public TConvertUIPackage {
