@@ -98,6 +98,12 @@ void TConvertForm::LoadSession(const std::string& fileName) { FViewConfiguration
 
 std::string TConvertForm::GetSessionFileName() const { return FSession ? FSession->FileName : ""; }
 
+std::string TConvertForm::GetActiveFileName() {
+  // Copying the controls into a session that is running would change it under the run.
+  if (!IsRunning()) SaveSession();
+  return GetSessionFileName();
+}
+
 bool TConvertForm::CloseQuery() {
   if (IsRunning()) {
     UiShowMessage(RunningCloseText);

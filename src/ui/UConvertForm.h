@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/UChildWindow.h"
+
 class TConvertSession;
 class TConvertUIPackage;
 class TConvertSessionViewConfiguration;
@@ -13,7 +15,7 @@ class TLogSink;
 
 // The shell of every import window: built from its package, session and view
 // configuration; Convert, Stop, Save and Load Session, and the close check.
-class TConvertForm : public QWidget {
+class TConvertForm : public QWidget, public TChildWindow {
   Q_OBJECT
  public:
   explicit TConvertForm(QWidget* parent = nullptr);
@@ -33,10 +35,12 @@ class TConvertForm : public QWidget {
   std::string GetSessionFileName() const;
   // True while the window's session runs: the window may be neither closed nor freed,
   // nor run again, until the run ends.
-  bool IsRunning() const;
+  bool IsRunning() const override;
   // The close check: refused while running (the user is told why), otherwise the
   // view configuration's answer.
-  bool CloseQuery();
+  bool CloseQuery() override;
+  // Save Session, then the session's file name (empty when it was never saved).
+  std::string GetActiveFileName() override;
 
   std::unique_ptr<TConvertUIPackage> ConvertUIPackage;
   TConvertSession* Session() const { return FSession.get(); }

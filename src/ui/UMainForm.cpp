@@ -566,7 +566,7 @@ void TMainForm::SaveWorkspace(const std::string& fileName) {
   for (int i = 0; i < pgcChild->count(); ++i) {
     SetActivePageIndex(i);
     if (auto* child = dynamic_cast<TChildWindow*>(pgcChild->widget(i))) {
-      std::string name = child->GetSessionFileName();
+      std::string name = child->GetActiveFileName();
       if (!name.empty()) files.push_back(name);
     }
   }

@@ -279,6 +279,31 @@ class ConvertFormTest : public QObject {
     if (save == "fail") QCOMPARE(f.Messages.size(), size_t(1));
   }
 
+  // A workspace save asks each window for its file: the window saves first, so the
+  // workspace names a file that holds what the window shows.
+  void AWorkspaceGetsTheFileTheWindowWasJustSavedTo() {
+    TWindowFixture f(10);
+    const std::string target = f.Dir.Path() + "/for-workspace.uld";
+    bool save = true;
+    f.Manager.SaveDialog = [&](const std::string&, const std::string&, const std::string&, const std::string&) {
+      TSessionSaveDialogResult result;
+      result.Saved = save;
+      result.FileName = target;
+      return result;
+    };
+    f.Form.edtErrorsToAllow->setValue(9);
+    TChildWindow& child = f.Form;
+    QCOMPARE(child.GetActiveFileName(), target);
+    std::ifstream file(target);
+    std::string text((std::istreambuf_iterator<char>(file)), {});
+    QVERIFY(Contains(text, "ErrorsToAllow=9"));
+
+    // Cancelled: the file the session already has.
+    save = false;
+    f.Form.edtErrorsToAllow->setValue(7);
+    QCOMPARE(child.GetActiveFileName(), target);
+  }
+
   void TheWindowsControlsCanBeNamedByAScreenReader() {
     TWindowFixture f(1);
     QCOMPARE(UnnamedInputControls(&f.Form), std::vector<std::string>{});

@@ -55,7 +55,7 @@ class TTestChild : public QWidget, public TChildWindow {
     if (AllowClose && Closed) Closed->push_back(windowTitle().toStdString());
     return AllowClose;
   }
-  std::string GetSessionFileName() override { return File; }
+  std::string GetActiveFileName() override { return File; }
   bool IsRunning() const override { return Running; }
 
   std::string File;
