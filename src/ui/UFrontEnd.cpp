@@ -1,5 +1,7 @@
 #include "ui/UFrontEnd.h"
 
+#include <xcb/xcb.h>
+
 #include <cstdlib>
 
 namespace {
@@ -9,4 +11,15 @@ bool Set(const char* name) {
 }
 }  // namespace
 
-bool DisplayAvailable() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM"); }
+bool DisplayAvailable() {
+  // A platform named explicitly is the user's word (or the tests').
+  if (Set("QT_QPA_PLATFORM")) return true;
+  if (!Set("DISPLAY")) return false;
+  // A display that is named but does not answer (a job started from a desktop session
+  // that has ended, a forwarded display that is gone) would make Qt abort the process:
+  // it counts as none, so the run ends with its exit code and message.
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  bool answers = !xcb_connection_has_error(connection);
+  xcb_disconnect(connection);
+  return answers;
+}

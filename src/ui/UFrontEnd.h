@@ -1,6 +1,6 @@
 #pragma once
 
-// Whether a window can be shown at all: an X11 or Wayland display, or a Qt platform
+// Whether a window can be shown at all: an X display that answers, or a Qt platform
 // chosen explicitly (the tests' offscreen platform). Without one the program keeps to
 // the command line, as a scheduled job on a server must.
 bool DisplayAvailable();

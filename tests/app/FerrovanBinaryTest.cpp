@@ -10,7 +10,6 @@
 #include "support/RunFerrovan.h"
 #include "support/TempDir.h"
 
-
 TEST(FerrovanBinaryTest, HelpAndVersionTouchNothing) {
   TempDir dir;
   for (const char* flag : {"--help", "-h"}) {
@@ -28,11 +27,18 @@ TEST(FerrovanBinaryTest, HelpAndVersionTouchNothing) {
   EXPECT_FALSE(DirectoryExists(dir.Path() + "/data"));
 }
 
+// No display, and a display that is named but does not answer (a job that inherited a
+// stale DISPLAY): the program keeps to the command line instead of aborting in Qt.
+const char* const NoDisplays[] = {"", "DISPLAY=':59999'"};
+
 TEST(FerrovanBinaryTest, NoParametersAndNoFrontEndPrintsUsage) {
-  TempDir dir;
-  auto r = RunFerrovan(dir, "");
-  EXPECT_EQ(r.ExitCode, 2);
-  EXPECT_NE(r.Err.find("Usage: ferrovan"), std::string::npos) << r.Err;
+  for (const char* environment : NoDisplays) {
+    SCOPED_TRACE(environment);
+    TempDir dir;
+    auto r = RunFerrovan(dir, "", environment);
+    EXPECT_EQ(r.ExitCode, 2);
+    EXPECT_NE(r.Err.find("Usage: ferrovan"), std::string::npos) << r.Err;
+  }
 }
 
 TEST(FerrovanBinaryTest, UnwritableLogFileEndsWithItsName) {
@@ -44,12 +50,17 @@ TEST(FerrovanBinaryTest, UnwritableLogFileEndsWithItsName) {
 }
 
 TEST(FerrovanBinaryTest, FailedLogonWithoutFrontEndEndsNotStarted) {
-  TempDir dir;
-  std::string log = dir.Path() + "/run.log";
-  auto r = RunFerrovan(dir, "logfile=\"" + log + "\" sqlite_database=" + dir.Path() +
-                                "/none.db db2_server=NONE db2_username=u db2_password=p session=x.uld");
-  EXPECT_EQ(r.ExitCode, 2);
-  auto texts = LogTexts(log);
-  ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts.back(), "Logon failed and no front end can open: the run ends.");
+  for (const char* environment : NoDisplays) {
+    SCOPED_TRACE(environment);
+    TempDir dir;
+    std::string log = dir.Path() + "/run.log";
+    auto r = RunFerrovan(dir,
+                         "logfile=\"" + log + "\" sqlite_database=" + dir.Path() +
+                             "/none.db db2_server=NONE db2_username=u db2_password=p session=x.uld",
+                         environment);
+    EXPECT_EQ(r.ExitCode, 2);
+    auto texts = LogTexts(log);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "Logon failed and no front end can open: the run ends.");
+  }
 }
