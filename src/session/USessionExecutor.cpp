@@ -203,16 +203,16 @@ void TDataConverter::Finish() {
 }
 
 int64_t TDataConverter::CountForVerify() {
-  std::string reason;
   try {
     int64_t count = Writer->CountTableRows();
     if (count >= 0) return count;
-    reason = "this destination cannot be counted.";
   } catch (const std::exception& raised) {
-    reason = AsException(raised).Message;
+    FVerifyFailure = "Verify failed: the row count of the table " + Writer->GetTableName() +
+                     " could not be read: " + AsException(raised).Message;
+    return -1;
   }
-  FVerifyFailure =
-      "Verify failed: the row count of the table " + Writer->GetTableName() + " could not be read: " + reason;
+  // A file, say: nothing there could confirm the rows.
+  FVerifyFailure = "Verify failed: the destination (" + Writer->GetDescription() + ") has no table to count.";
   return -1;
 }
 
