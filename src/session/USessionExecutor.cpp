@@ -249,7 +249,8 @@ void TDataConverter::VerifyItem() {
       int64_t added = after - CountBefore;
       if (added != converted)
         FVerifyFailure = "Verify failed: " + expected + ", but its row count went from " + std::to_string(CountBefore) +
-                         " to " + std::to_string(after) + ", " + std::to_string(added) + " rows more.";
+                         " to " + std::to_string(after) + ", " +
+                         (added >= 0 ? std::to_string(added) + " rows more." : std::to_string(-added) + " rows fewer.");
       else
         FVerifyPassed = "Verified: the table " + table + " counts " + std::to_string(added) +
                         " rows more than before, as many as were converted.";
