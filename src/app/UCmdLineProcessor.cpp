@@ -34,6 +34,11 @@ std::string CommandLineUsage() {
          "  db2_protocol=TCPIP|Standard  default Standard (fallback: protocol)\n"
          "  db2_hostname=HOST       with TCPIP (fallback: hostname)\n"
          "  db2_port=PORT           with TCPIP (fallback: port)\n"
+         "  verify=1|0              after each item of a session, check the destination's row\n"
+         "                          count against the rows converted (Append: the rows added,\n"
+         "                          Replace: the rows held, Update: the rows the database\n"
+         "                          reports updated); a mismatch fails the item. Without the\n"
+         "                          key, each session file's Verify setting counts\n"
          "Only the first of workspace, session, source_sql, dest_sql, sql runs. Logon keys\n"
          "alone only log on. Any other key (source_db_type and dest_db_type of batch files\n"
          "aside) is named on standard error and ignored; with no action key, the run then\n"
@@ -57,7 +62,7 @@ std::string CommandLineUsage() {
          "     driver is registered\n"
          "  3  the run finished with failures: missing or invalid session or workspace file,\n"
          "     a failed SQL statement, a failed or stopped item, the error limit exceeded,\n"
-         "     no action run because of an unknown key\n"
+         "     a failed row count check, no action run because of an unknown key\n"
          "  4  the run finished, but some rows were rejected within the tolerated errors\n";
 }
 
@@ -101,10 +106,10 @@ namespace {
 // Every key the command line knows: the actions, the log, the logons with their
 // short fallbacks, and the database kinds that batch files carry (written, not read).
 const char* const KnownKeys[] = {
-    "logfile",         "workspace", "session",        "source_sql",  "dest_sql",     "sql",
-    "sqlite_database", "database",  "db2_username",   "username",    "db2_password", "password",
-    "db2_server",      "server",    "db2_protocol",   "protocol",    "db2_hostname", "hostname",
-    "db2_port",        "port",      "source_db_type", "dest_db_type"};
+    "logfile",         "workspace", "session",        "source_sql",   "dest_sql",     "sql",
+    "sqlite_database", "database",  "db2_username",   "username",     "db2_password", "password",
+    "db2_server",      "server",    "db2_protocol",   "protocol",     "db2_hostname", "hostname",
+    "db2_port",        "port",      "source_db_type", "dest_db_type", "verify"};
 
 bool IsKnownKey(const std::string& name) {
   for (const char* key : KnownKeys)
@@ -139,6 +144,16 @@ std::vector<std::string> TDBConvertCmdLineProcessor::CheckKeys() {
 
 bool TDBConvertCmdLineProcessor::Process() {
   std::vector<std::string> unknown = CheckKeys();
+  if (std::string verify = ParamValue("verify"); !verify.empty()) {
+    bool on = false;
+    if (!TryStrToBool(verify, on)) {
+      Report("The value of verify must be 1 or 0, not \"" + verify + "\".");
+      // Nothing runs, and no front end opens on a command line that asked for a run.
+      ReportOutcome(ecNotStarted);
+      return true;
+    }
+    Verify = on ? 1 : 0;
+  }
   if (!Logon()) {
     ReportOutcome(ecNotStarted);
     return false;
@@ -212,6 +227,7 @@ void TDBConvertCmdLineProcessor::RunSession() {
     return;
   }
   TConvertSessionCmdHandler handler(ExecutorFactory);
+  handler.Verify = Verify;
   // The outputer logs the run's failures itself; the console gets them here.
   handler.OnFailure = [this](const std::string& text) {
     if (Console) Console(ConsoleLineText(SessionFile + ": " + text));
@@ -260,6 +276,7 @@ void TDBConvertCmdLineProcessor::ExecuteSqlFile() {
 
 int TConvertSessionCmdHandler::Execute(const std::string& sessionFile, const std::string& logFile) {
   auto session = ExecutorFactory->CreateSession(sessionFile);
+  if (Verify >= 0) session->ConvertOptions->Verify = Verify == 1;
   if (OnWarning && session->MruList)
     for (const auto& warning : session->MruList->TakeWarnings()) OnWarning(warning);
   auto outputer = ExecutorFactory->CreateOutputer(sessionFile, logFile);

@@ -70,6 +70,8 @@ public:
   std::string SessionFile;
   std::string SqlFile;
   std::string SqlTarget;  // "source", "dest" or "check"
+  // The verify key: -1 not given (each session file's own setting), 0 off, 1 on.
+  int Verify = -1;
   TDBObjectFactory* SourceDBObjectFactory = nullptr;
   TDBObjectFactory* DestDBObjectFactory = nullptr;
   TConvertObjectFactory* SourceConvertObjectFactory = nullptr;
@@ -87,7 +89,9 @@ public:
   // and shown), when set.
   std::function<void(const std::string& text)> OnFailure;
   std::function<void(const std::string& text)> OnWarning;
+  // The count check for every item: -1 as the session file says, 0 off, 1 on.
+  int Verify = -1;
 
-private:
+ private:
   TSessionExecutorFactory* ExecutorFactory;
 };

@@ -50,6 +50,10 @@ std::string TDBWriter::GetDescription() { return "To Table: " + (SqlCreator ? Sq
 
 int TDBWriter::GetColumnCount() const { return SqlCreator ? SqlCreator->GetFields().Count() : 0; }
 
+std::string TDBWriter::GetLoadType() const { return SqlCreator ? SqlCreator->LoadType : std::string(); }
+
+std::string TDBWriter::GetTableName() { return SqlCreator ? SqlCreator->GetFullTableName() : std::string(); }
+
 // ---------------------------------------------------------------------------
 
 TUniDBWriter::TUniDBWriter() : Query(std::make_unique<TUniQuery>()), DecimalSeparator(LocaleDecimalSeparator()) {}
@@ -102,6 +106,9 @@ void TUniDBWriter::BeginWrite() {
   RowCounter = 0;
   FCommittedRows = 0;
   FUncommittedRows = 0;
+  FCommittedChanged = 0;
+  FUncommittedChanged = 0;
+  FChangedUnknown = false;
   FRowsInDoubt = 0;
   FAborted = false;
   FConnectionLost = false;
@@ -142,8 +149,34 @@ void TUniDBWriter::NoteFailure(const std::exception& e) {
   FAborted = true;
   if (error->Fault == TDatabaseFault::ConnectionLost) FConnectionLost = true;
   // What the transaction held went with it.
-  if (error->Fault == TDatabaseFault::ConnectionLost || error->Fault == TDatabaseFault::TransactionRolledBack)
+  if (error->Fault == TDatabaseFault::ConnectionLost || error->Fault == TDatabaseFault::TransactionRolledBack) {
     FUncommittedRows = 0;
+    FUncommittedChanged = 0;
+  }
+}
+
+void TUniDBWriter::NoteChanged() {
+  int changed = Query->RowsAffected();
+  if (changed < 0)
+    FChangedUnknown = true;
+  else
+    FUncommittedChanged += changed;
+}
+
+int64_t TUniDBWriter::CountTableRows() {
+  if (!SqlCreator || !Connection) return -1;
+  const std::string sql = "select count(*) from " + SqlCreator->GetFullTableName();
+  TUniQuery query(Connection);
+  try {
+    query.SetSQL(sql);
+    query.Open();
+    if (query.Eof() || query.FieldCount() < 1) throw EDatabaseError("The count query returned no row");
+    int64_t count = query.Fields(0).AsInteger();
+    query.Close();
+    return count;
+  } catch (const std::exception&) {
+    RaiseWithStatement(sql);
+  }
 }
 
 void TUniDBWriter::CommitRows() {
@@ -155,11 +188,14 @@ void TUniDBWriter::CommitRows() {
     // A commit cut off with its connection may have reached the database or not.
     if (FConnectionLost) FRowsInDoubt = uncommitted;
     FUncommittedRows = 0;
+    FUncommittedChanged = 0;
     FAborted = true;
     throw;
   }
   FCommittedRows += FUncommittedRows;
   FUncommittedRows = 0;
+  FCommittedChanged += FUncommittedChanged;
+  FUncommittedChanged = 0;
 }
 
 void TUniDBWriter::ResolveParams() {
@@ -308,6 +344,7 @@ void TUniDBWriter::ExecuteRow() {
     NoteFailure(e);
     RaiseWithStatement(Query->SQL);
   }
+  NoteChanged();
   ++FUncommittedRows;
   if (RowCounter % CommitInterval != 0) return;
   try {
@@ -386,9 +423,11 @@ bool TUniDBWriter::ExecutePending() {
       RaiseWithStatement(Query->SQL);
     }
     FUncommittedRows = 0;
+    FUncommittedChanged = 0;
     RowCounter = ArrayStart;
     return false;
   }
+  NoteChanged();
   FUncommittedRows += Query->BatchRowCount();
   if (RowCounter % CommitInterval == 0) {
     try {

@@ -52,6 +52,18 @@ class TDataWriter {
   // Rows whose commit a lost connection cut off: they may or may not have arrived.
   virtual int RowsInDoubt() const { return 0; }
 
+  // For checking a run by the destination's own count. The rows the destination table
+  // holds now, read outside the run's transaction; raises when they cannot be read, -1
+  // when the writer has no table to count.
+  virtual int64_t CountTableRows() { return -1; }
+  // Rows the committed statements of this run changed as the database reported them;
+  // -1 when a statement did not say.
+  virtual int64_t ChangedRows() const { return -1; }
+  // The load type of the destination ("Append", "Replace", "Update"); "" when it has none.
+  virtual std::string GetLoadType() const { return std::string(); }
+  // The destination table as a user reads it in a message.
+  virtual std::string GetTableName() { return std::string(); }
+
   // SQL NULL for column index, whatever the null rules say.
   virtual void SetNull(int /*index*/) {}
   // A reader's value: a NULL goes as SetNull, anything else as SetValue of its text.
@@ -86,6 +98,8 @@ class TDBWriter : public TDataWriter {
   void SetSqlCreator(TSqlCreator* creator) { SqlCreator = creator; }
   // The count of destination columns.
   int GetColumnCount() const;
+  std::string GetLoadType() const override;
+  std::string GetTableName() override;
 
  protected:
   TSqlCreator* SqlCreator = nullptr;  // not owned
@@ -110,6 +124,9 @@ class TUniDBWriter : public TDBWriter {
   void CheckDestination() override;
   int CommittedRows() const override { return FCommittedRows; }
   int RowsInDoubt() const override { return FRowsInDoubt; }
+  // "select count(*)" of the table on a statement of its own.
+  int64_t CountTableRows() override;
+  int64_t ChangedRows() const override { return FChangedUnknown ? -1 : FCommittedChanged; }
   void BeginRow() override {}
   // Raises EConvertError for a value the column's type cannot take.
   void SetValue(int index, const std::string& value) override;
@@ -167,6 +184,8 @@ class TUniDBWriter : public TDBWriter {
 
  private:
   void ExecuteRow();
+  // Adds what the statement just run reported as changed.
+  void NoteChanged();
   void DropPending();
   void ProbeFieldTypes();
   // Commits the open transaction and counts its rows as committed; raises on failure.
@@ -187,6 +206,10 @@ class TUniDBWriter : public TDBWriter {
   int FCommittedRows = 0;
   int FUncommittedRows = 0;  // executed since the last commit
   int FRowsInDoubt = 0;
+  // What the statements reported as changed, counted like the rows themselves.
+  int64_t FCommittedChanged = 0;
+  int64_t FUncommittedChanged = 0;
+  bool FChangedUnknown = false;
   bool FConnectionLost = false;
   std::unique_ptr<TDateFormatParser> DateParser;
   std::vector<int> ParamIndexes;  // per column, in the query's parameters; -1 when it has none

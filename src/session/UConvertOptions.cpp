@@ -233,15 +233,23 @@ void TConvertOptions::SaveToFile(const std::string& fileName, const std::string&
   TIniFile ini(fileName);
   ini.WriteString(section, "ErrorsToAllow", IntToStr(ErrorsToAllow));
   ini.WriteString(section, "LogFile", LogFile);
+  if (Verify)
+    ini.WriteString(section, "Verify", "1");
+  else
+    ini.DeleteKey(section, "Verify");
 }
 
 void TConvertOptions::LoadFromFile(const std::string& fileName, const std::string& section) {
   TMyIniFile ini(fileName);
-  ErrorsToAllow = ReadSessionCount(ini, section, "ErrorsToAllow", DefaultErrorsToAllow);
+  // All values are read before any is kept: a refused one changes nothing.
+  int64_t errorsToAllow = ReadSessionCount(ini, section, "ErrorsToAllow", DefaultErrorsToAllow);
+  bool verify = ReadSessionFlag(ini, section, "Verify", false);
+  ErrorsToAllow = errorsToAllow;
   LogFile = ini.ReadString(section, "LogFile", "");
+  Verify = verify;
 }
 
 bool TConvertOptions::SameAs(const TDataConvertModel& other) const {
   auto* o = dynamic_cast<const TConvertOptions*>(&other);
-  return o && ErrorsToAllow == o->ErrorsToAllow && LogFile == o->LogFile;
+  return o && ErrorsToAllow == o->ErrorsToAllow && LogFile == o->LogFile && Verify == o->Verify;
 }

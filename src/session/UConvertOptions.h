@@ -176,10 +176,13 @@ class TConvertOptions : public TDataConvertModel {
 
   void SaveToFile(const std::string& fileName, const std::string& section) override;
   // Raises ESessionValueError for an "ErrorsToAllow" that is not a whole number of 0
-  // (no limit) or more.
+  // (no limit) or more, or a "Verify" that is no yes/no value.
   void LoadFromFile(const std::string& fileName, const std::string& section) override;
   bool SameAs(const TDataConvertModel& other) const override;
 
   int64_t ErrorsToAllow = 0;
   std::string LogFile;
+  // After each item the destination's row count is checked against the rows converted.
+  // Saved as "Verify=1" only when set, so files of sessions without it stay as they were.
+  bool Verify = false;
 };

@@ -24,6 +24,16 @@ void LogToSink(TLogSink* sink, const std::string& text, const Exception& e) {
   sink->AppLogError(e.StackTrace);
 }
 
+enum class TVerifyKind { Added, Total, Updated };
+
+// How a load type's rows show in the destination, as the writer treats the type: a
+// Replace empties the table first, an update changes rows in place.
+TVerifyKind VerifyKind(const std::string& loadType) {
+  if (loadType == "Replace") return TVerifyKind::Total;
+  if (LowerCase(loadType) == "update") return TVerifyKind::Updated;
+  return TVerifyKind::Added;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -126,6 +136,7 @@ void TDataConverter::Prepare() {
   Reader = ConvertSession->SourceOptions->GetReader();
   if (!Reader) throw Exception("The source options give no reader");
   ErrorLimit = ConvertSession->ConvertOptions->ErrorsToAllow;
+  Verifying = ConvertSession->ConvertOptions->Verify;
   FStatus.SourceDescription = Reader->GetDescription();
   FStatus.DestDescription = Writer->GetDescription();
 
@@ -157,12 +168,22 @@ void TDataConverter::Start() {
   Deferring = false;
   CountRows();
   FStatus.Start();
+  // Counted before anything is written: a count that cannot be read fails the item
+  // with the table untouched.
+  CountBefore = 0;
+  if (Verifying && VerifyKind(Writer->GetLoadType()) == TVerifyKind::Added) {
+    CountBefore = CountForVerify();
+    if (CountBefore < 0) throw Exception(FVerifyFailure);
+  }
   // A writer that cannot begin would fail every row the same way: the item fails here,
   // once.
   Writer->BeginWrite();
   Writing = true;
   WriteBegun = true;
-  Deferring = !RowByRowRequested() && Writer->StartDeferring();
+  // A driver may report only the last row of a parameter array as updated: an update
+  // whose count is checked goes row by row, so that every row reports its own.
+  bool countsUpdates = Verifying && VerifyKind(Writer->GetLoadType()) == TVerifyKind::Updated;
+  Deferring = !RowByRowRequested() && !countsUpdates && Writer->StartDeferring();
   try {
     Reader->GoToRow(1);
   } catch (const std::exception& raised) {
@@ -178,6 +199,64 @@ void TDataConverter::Finish() {
   // A failed end (its commit) loses the rows since the last commit: the item fails.
   Writer->EndWrite();
   FStatus.Finish();
+  if (Verifying) VerifyItem();
+}
+
+int64_t TDataConverter::CountForVerify() {
+  try {
+    int64_t count = Writer->CountTableRows();
+    if (count >= 0) return count;
+  } catch (const std::exception& raised) {
+    FVerifyFailure = "Verify failed: the row count of the table " + Writer->GetTableName() +
+                     " could not be read: " + AsException(raised).Message;
+    return -1;
+  }
+  // A file, say: nothing there could confirm the rows.
+  FVerifyFailure = "Verify failed: the destination (" + Writer->GetDescription() + ") has no table to count.";
+  return -1;
+}
+
+void TDataConverter::VerifyItem() {
+  const std::string table = Writer->GetTableName();
+  const int64_t converted = FStatus.ConvertedRows;
+  const std::string expected = std::to_string(converted) + " rows were converted into the table " + table;
+  switch (VerifyKind(Writer->GetLoadType())) {
+    case TVerifyKind::Updated: {
+      int64_t updated = Writer->ChangedRows();
+      if (updated < 0)
+        FVerifyFailure = "Verify failed: " + expected + ", but the database did not report how many rows it updated.";
+      else if (updated != converted)
+        FVerifyFailure =
+            "Verify failed: " + expected + ", but the database reported " + std::to_string(updated) + " rows updated.";
+      else
+        FVerifyPassed = "Verified: the database reported " + std::to_string(updated) + " rows of the table " + table +
+                        " updated, as many as were converted.";
+      break;
+    }
+    case TVerifyKind::Total: {
+      int64_t after = CountForVerify();
+      if (after < 0) break;
+      if (after != converted)
+        FVerifyFailure = "Verify failed: " + expected + ", but the table counts " + std::to_string(after) + " rows.";
+      else
+        FVerifyPassed =
+            "Verified: the table " + table + " counts " + std::to_string(after) + " rows, as many as were converted.";
+      break;
+    }
+    case TVerifyKind::Added: {
+      int64_t after = CountForVerify();
+      if (after < 0) break;
+      int64_t added = after - CountBefore;
+      if (added != converted)
+        FVerifyFailure = "Verify failed: " + expected + ", but its row count went from " + std::to_string(CountBefore) +
+                         " to " + std::to_string(after) + ", " +
+                         (added >= 0 ? std::to_string(added) + " rows more." : std::to_string(-added) + " rows fewer.");
+      else
+        FVerifyPassed = "Verified: the table " + table + " counts " + std::to_string(added) +
+                        " rows more than before, as many as were converted.";
+      break;
+    }
+  }
 }
 
 void TDataConverter::EndWriteAfterFailure() {
@@ -476,6 +555,15 @@ void TConvertSessionExecutor::Convert() {
       FConverter->Execute();
       const TConvertStatus& status = FConverter->Status();
       FTotalRecords += status.ConvertedRows;
+      if (!FConverter->VerifyFailure().empty()) {
+        // The rows are in, but the table does not show them as converted: the item failed.
+        ResultCode = 3;
+        Outputer->Log("Convert Failed");
+        Outputer->LogFailure(FConverter->VerifyFailure());
+        ReportItem(i, false);
+        continue;
+      }
+      if (!FConverter->VerifyPassed().empty()) Outputer->Log(FConverter->VerifyPassed());
       if (FConverter->WasStopped() || FConverter->LimitExceeded() || FConverter->FatalErrorInLastItem())
         ResultCode = 3;
       else if (status.ErrorRows > 0 && ResultCode == 0)

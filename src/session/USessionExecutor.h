@@ -122,9 +122,16 @@ class TDataConverter : public TIterativeConverter {
   bool FatalErrorInLastItem() const { return FatalError; }
   // Rows an item that failed had written and committed before its failure.
   int64_t RowsWrittenBeforeFailure() const { return WrittenBeforeFailure; }
+  // With the session's Verify option, the outcome of the count check of the item just
+  // run: the sentence saying why it failed (empty when it passed or did not run), and
+  // the one saying that it passed.
+  const std::string& VerifyFailure() const { return FVerifyFailure; }
+  const std::string& VerifyPassed() const { return FVerifyPassed; }
   // Forgets what the previous item left, before an item's first stage.
   void BeginItem() {
     WrittenBeforeFailure = 0;
+    FVerifyFailure.clear();
+    FVerifyPassed.clear();
     WriteBegun = false;
     FatalError = false;
   }
@@ -142,6 +149,10 @@ class TDataConverter : public TIterativeConverter {
   };
 
   void SettleRows() override;
+  // The destination's row count, or why it could not be read in FVerifyFailure (-1).
+  int64_t CountForVerify();
+  // Compares what the destination reports with the rows converted.
+  void VerifyItem();
   void RowFailed(TPendingRow* row, const std::string& message, const Exception& e);
   void ReadValue(int index, TFieldValue& value);
   std::string ColumnValueText(int index);
@@ -159,6 +170,10 @@ class TDataConverter : public TIterativeConverter {
   size_t PendingCount = 0;
   int64_t ErrorsBeforePending = 0;
   int64_t StoppedAtRow = 0;  // the last row a settled stop let through
+  bool Verifying = false;
+  int64_t CountBefore = 0;
+  std::string FVerifyFailure;
+  std::string FVerifyPassed;
 };
 
 class TBatchOutputer;

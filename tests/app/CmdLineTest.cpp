@@ -118,6 +118,11 @@ TEST_F(CmdLineTest, UnknownKeysAreNamedAndFailARunWithoutAction) {
        {"Unknown key \"colour\" on the command line, ignored."},
        ecSuccess,
        1},
+      {{"session=" + File("s.uld"), "Verify=1"}, {}, ecSuccess, 1},
+      {{"session=" + File("s.uld"), "verify=often"},
+       {"The value of verify must be 1 or 0, not \"often\"."},
+       ecNotStarted,
+       0},
   };
   for (const auto& c : cases) {
     Harness fresh;

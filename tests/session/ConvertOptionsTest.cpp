@@ -169,6 +169,7 @@ TEST(ConvertOptionsTest, ValuesThatDoNotParseAreRefusedAndChangeNothing) {
        "Invalid value \"abc\" for \"ErrorsToAllow\" in session file \"<f>\": expected a whole "
        "number of 0 or more."},
       {"ErrorsToAllow=-5", "Invalid value \"-5\" for \"ErrorsToAllow\""},
+      {"Verify=yes", "Invalid value \"yes\" for \"Verify\" in session file \"<f>\": expected 1 or 0."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -181,7 +182,7 @@ TEST(ConvertOptionsTest, ValuesThatDoNotParseAreRefusedAndChangeNothing) {
     TConvertOptions convert;
     convert.ErrorsToAllow = 9;
     try {
-      if (StartsText("ErrorsToAllow", c.line))
+      if (StartsText("ErrorsToAllow", c.line) || StartsText("Verify", c.line))
         convert.LoadFromFile(path, "Load");
       else
         source.LoadFromFile(path, "Load");
@@ -193,6 +194,39 @@ TEST(ConvertOptionsTest, ValuesThatDoNotParseAreRefusedAndChangeNothing) {
     EXPECT_EQ(source.RowsSelect.LoadRows, 3);
     EXPECT_EQ(source.Columns, TStringList{"4"});
     EXPECT_EQ(convert.ErrorsToAllow, 9);
+  }
+}
+
+// Verify is written only while it is on, so the files of sessions without it keep
+// their bytes; turning it off takes the key out again.
+TEST(ConvertOptionsTest, VerifyIsWrittenOnlyWhenOn) {
+  TempDir dir;
+  std::string path = dir.Path() + "/v.ula";
+  const std::string plain = "[Load]\r\nErrorsToAllow=7\r\nLogFile=\r\n";
+  TConvertOptions convert;
+  convert.ErrorsToAllow = 7;
+  convert.SaveToFile(path, "Load");
+  EXPECT_EQ(ReadFileBytes(path), plain);
+
+  convert.Verify = true;
+  convert.SaveToFile(path, "Load");
+  EXPECT_EQ(ReadFileBytes(path), plain + "Verify=1\r\n");
+  TConvertOptions loaded;
+  loaded.LoadFromFile(path, "Load");
+  EXPECT_TRUE(loaded.Verify);
+  EXPECT_TRUE(loaded.SameAs(convert));
+  loaded.Verify = false;
+  EXPECT_FALSE(loaded.SameAs(convert));
+
+  convert.Verify = false;
+  convert.SaveToFile(path, "Load");
+  EXPECT_EQ(ReadFileBytes(path), plain);
+  for (const char* text : {"0", "", "false"}) {
+    WriteFileBytes(path, plain + "Verify=" + text + "\r\n");
+    TConvertOptions off;
+    off.Verify = true;
+    off.LoadFromFile(path, "Load");
+    EXPECT_FALSE(off.Verify) << text;
   }
 }
 

@@ -1,6 +1,7 @@
 // The executor over a real all-tables session: SQLite tables into the DB2 test server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "dac/UDataAccess.h"
@@ -110,6 +111,42 @@ TEST_F(Executor, StopEndsTheCurrentTableAfterItsRowAndStartsNoOther) {
   md.Restrictions.SetValue("TABLE_NAME", "Two_T");
   md.Open();
   EXPECT_EQ(md.RecordCount(), 0);  // the second table was never created
+}
+
+// Verify=1 of an all-tables session: tables created on the spot are counted too, and a
+// row another job adds during the run fails that item alone.
+TEST_F(Executor, VerifyOfAnAllTablesSessionFailsTheItemAnotherJobChanged) {
+  std::string ula = Dir.Path() + "/verify.ula";
+  std::ofstream(ula, std::ios::binary) << "[Load]\r\nDestSchema=DB2INST1\r\nLoadType=Append\r\n"
+                                          "TableMaps=-1;One_T;To Be Created|-1;Two_T;To Be Created\r\n"
+                                          "ErrorsToAllow=0\r\nVerify=1\r\n";
+  Session->LoadFromFile(ula);
+  ASSERT_TRUE(Session->ConvertOptions->Verify);
+  TUniConnection other;
+  Db2Server::Get().Configure(other);
+  other.Connect();
+  int rows = 0;
+  Exec.Converter().ProcessEvents = [&] {
+    if (++rows != 10) return;
+    TUniScript insert(&other);
+    insert.SQL = "insert into \"One_T\" values (-1)";
+    insert.Execute();
+  };
+  EXPECT_TRUE(Exec.Execute());
+  EXPECT_EQ(Exec.ResultCode, 3);
+  auto has = [&](const std::string& line) {
+    return std::find(Out.Lines.begin(), Out.Lines.end(), line) != Out.Lines.end();
+  };
+  EXPECT_TRUE(
+      has("Verify failed: 50 rows were converted into the table \"DB2INST1\".\"One_T\", but its row count "
+          "went from 0 to 51, 51 rows more."))
+      << ::testing::PrintToString(Out.Lines);
+  EXPECT_TRUE(
+      has("Verified: the table \"DB2INST1\".\"Two_T\" counts 1 rows more than before, as many as were "
+          "converted."))
+      << ::testing::PrintToString(Out.Lines);
+  EXPECT_EQ(Batch.Lines, (std::vector<std::string>{"clear", "items 2", "select One_T", "failed", "dest One_T",
+                                                   "select Two_T", "ok", "rows 1", "dest Two_T"}));
 }
 
 // A source whose cursor breaks after a number of rows, as a file on a failing disk would.
