@@ -215,6 +215,15 @@ class TableLoadFormTest : public QObject {
     QCOMPARE(J(w.Messages), J(std::vector<std::string>{}));
     QCOMPARE(w.Form->GetSessionFileName(), sessionFile);
 
+    // Opened again, as the main window opens a table session, the window shows it.
+    std::unique_ptr<TDBTableLoadForm> reopened(CreateTableLoadForm(
+        w.Sides.Source.get(), w.Sides.Dest.get(), &w.SourceConvert, &w.DestConvert, &w.Manager, nullptr, sessionFile));
+    QCOMPARE(J(w.Messages), QString());
+    QCOMPARE(reopened->findChild<QComboBox*>("cbbSourceTable")->currentText(), QString("people"));
+    QCOMPARE(reopened->findChild<QComboBox*>("cbbDestTable")->currentText(), QString(DestTableName));
+    QCOMPARE(reopened->TableConfiguration()->MapController->GetMapString(), w.Map().GetMapString());
+    QCOMPARE(reopened->GetSessionFileName(), sessionFile);
+
     RunScript(*w.Sides.Dest->Connection(), "delete from " + Quoted());
     std::string logon = "\"sqlite_database=" + w.SourceFile + "\" db2_username=" + TestEnv("FERROVAN_TEST_DB2_USER") +
                         " \"db2_password=" + TestEnv("FERROVAN_TEST_DB2_PASSWORD") +
