@@ -544,6 +544,66 @@ std::string TMapController::GetMapString() const {
   return text;
 }
 
+// --- preview
+
+void TPreviewController::InitUI() {
+  grdPreview = qobject_cast<QTableWidget*>(CastPackage<TPreviewUIPackage>(UIPackage).grdPreview);
+  if (!grdPreview) throw Exception("grdPreview must be a table widget");
+  grdPreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grdPreview->verticalHeader()->hide();
+}
+
+void TPreviewController::SetOptions(TTableSourceOptions* source, TTableDestOptions* dest) {
+  Source = source;
+  Dest = dest;
+}
+
+void TPreviewController::SetHeader(int column, const std::string& text) {
+  if (column >= grdPreview->columnCount()) return;
+  grdPreview->setHorizontalHeaderItem(column, new QTableWidgetItem(Q(text)));
+}
+
+void TPreviewController::RefreshHeader() {
+  if (!Source || !Dest || !grdPreview) return;
+  for (int c = 1; c < grdPreview->columnCount(); ++c) SetHeader(c, "");
+  if (DestNameOf) {
+    for (int c = 0; c < Source->Columns.Count(); ++c) SetHeader(c + 1, DestNameOf(std::stoi(Source->Columns[c])));
+    return;
+  }
+  const TStringList& names = Dest->DestColumnNames;
+  if (names.Count() == Source->FieldNames.Count()) {
+    for (int i = 0; i < names.Count(); ++i) SetHeader(i + 1, names[i]);
+  } else if (!names.Empty() && !Source->FieldNames.Empty() && Source->FieldNames.Count() >= Source->Columns.Count()) {
+    for (int c = 0; c < Source->Columns.Count(); ++c) {
+      int position = std::stoi(Source->Columns[c]);
+      std::string name = position < Source->FieldNames.Count() ? Source->FieldNames[position] : "";
+      SetHeader(c + 1, names.IndexOf(name) >= 0 ? name : "");
+    }
+  }
+}
+
+void TPreviewController::Refresh() {
+  if (!Source || !Dest || !grdPreview) return;
+  grdPreview->clear();
+  grdPreview->setRowCount(0);
+  grdPreview->setColumnCount(Source->Columns.Count() + 1);
+  grdPreview->setHorizontalHeaderItem(0, new QTableWidgetItem(""));
+  RefreshHeader();
+  int rows = Source->GetPreviewRowCount();
+  grdPreview->setRowCount(rows);
+  for (int i = 0; i < rows; ++i) {
+    grdPreview->setItem(i, 0, new QTableWidgetItem(QString::number(i + 1)));
+    for (int c = 0; c < Source->Columns.Count(); ++c)
+      grdPreview->setItem(i, c + 1, new QTableWidgetItem(Q(Source->GetPreviewValue(i, std::stoi(Source->Columns[c])))));
+  }
+}
+
+void TPreviewController::ShowMappedHeader() {
+  if (!Dest || !grdPreview) return;
+  if (DestNameOf) return RefreshHeader();
+  for (int i = 0; i < Dest->FieldNames.Count(); ++i) SetHeader(i + 1, Dest->FieldNames[i]);
+}
+
 // --- run
 
 void TTableLoadExecuteController::Execute() {
@@ -573,25 +633,42 @@ TTransveyTableLoadSessionViewConfiguration::CreateExecuteController() {
 
 void TTransveyTableLoadSessionViewConfiguration::CreateExtraControllers() {
   MapController = AddController(std::make_unique<TMapController>());
+  PreviewController = AddController(std::make_unique<TPreviewController>());
 }
 
 void TTransveyTableLoadSessionViewConfiguration::ConnectEvents() {
   SourceController->OnChange = [this](void*) {
     TableDest()->SourceChanged(TableSource()->Options()->ItemName);
     MapController->RefreshSource();
+    PreviewController->Refresh();
   };
-  DestController->OnChange = [this](void*) { MapController->RefreshDest(); };
+  DestController->OnChange = [this](void*) {
+    MapController->RefreshDest();
+    PreviewController->Refresh();
+  };
+  MapController->OnChange = [this](void*) {
+    PreviewController->Refresh();
+    PreviewController->ShowMappedHeader();
+  };
 }
 
 void TTransveyTableLoadSessionViewConfiguration::SetSession(TConvertSession* session) {
   TConvertSessionViewConfiguration::SetSession(session);
-  MapController->SetOptions(static_cast<TTableSourceOptions*>(session->SourceOptions.get()),
-                            static_cast<TTableDestOptions*>(session->DestOptions.get()));
+  auto* source = static_cast<TTableSourceOptions*>(session->SourceOptions.get());
+  auto* dest = static_cast<TTableDestOptions*>(session->DestOptions.get());
+  MapController->SetOptions(source, dest);
+  PreviewController->SetOptions(source, dest);
+  PreviewController->DestNameOf = [this, dest](int position) -> std::string {
+    if (position >= MapController->RowCount()) return "";
+    int index = MapController->RowDest(position);
+    return index >= 0 && index < dest->DestColumnNames.Count() ? dest->DestColumnNames[index] : "";
+  };
 }
 
 void TTransveyTableLoadSessionViewConfiguration::InitUI(TConvertUIPackage* package) {
   auto& load = static_cast<TLoadUIPackage&>(*package);
   MapController->InitByUIPackage(load.MapUIPackage.get());
+  PreviewController->InitByUIPackage(load.PreviewUIPackage.get());
   TConvertSessionViewConfiguration::InitUI(package);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -143,6 +144,30 @@ class TMapController : public TDataConvertController {
   bool Filling = false;
 };
 
+// The result preview: the sample rows of the source under the destination names.
+class TPreviewController : public TDataConvertController {
+ public:
+  void InitUI() override;
+  void ModelToView() override { Refresh(); }
+  void SetOptions(TTableSourceOptions* source, TTableDestOptions* dest);
+  // Header, then the sample rows of the included source columns.
+  void Refresh();
+  void RefreshHeader();
+  // The mapped destination names over the included columns.
+  void ShowMappedHeader();
+
+  QTableWidget* grdPreview = nullptr;
+  // The destination chosen for a source position in the field grid, empty for none.
+  // When set, the header follows the field grid, so a column is never shown under the
+  // name of another.
+  std::function<std::string(int position)> DestNameOf;
+
+ private:
+  void SetHeader(int column, const std::string& text);
+  TTableSourceOptions* Source = nullptr;
+  TTableDestOptions* Dest = nullptr;
+};
+
 class TTableLoadExecuteController : public TConvertSessionExecuteController {
  public:
   void Execute() override;
@@ -157,6 +182,7 @@ class TTransveyTableLoadSessionViewConfiguration : public TConvertSessionViewCon
   TTableLoadSourceController* TableSource() const { return static_cast<TTableLoadSourceController*>(SourceController); }
   TTableLoadDestController* TableDest() const { return static_cast<TTableLoadDestController*>(DestController); }
   TMapController* MapController = nullptr;
+  TPreviewController* PreviewController = nullptr;
 
  protected:
   void ConnectEvents() override;

@@ -158,6 +158,27 @@ class TableLoadFormTest : public QObject {
     QCOMPARE(w.Map().RowDateFormat(0), std::string());
   }
 
+  void ThePreviewShowsTheIncludedSampleValuesUnderTheirDestination() {
+    TWindow w;
+    // Destination columns in another order than the source's: the header follows the map.
+    RunScript(*w.Sides.Dest->Connection(), "drop table " + Quoted() + "; create table " + Quoted() +
+                                               " (\"BORN\" date, \"ID\" integer, \"NAME\" varchar(20))");
+    w.ChooseDestTable();
+    auto* preview = w.Find<QTableWidget>("grdPreview");
+    auto header = [preview] {
+      QStringList names;
+      for (int c = 1; c < preview->columnCount(); ++c) names << preview->horizontalHeaderItem(c)->text();
+      return names.join(",");
+    };
+    QCOMPARE(header(), QString("ID,NAME,BORN"));
+    QCOMPARE(preview->rowCount(), 3);
+    QCOMPARE(preview->item(1, 2)->text(), QString("Bo"));
+
+    w.Find<QTableWidget>("grdFields")->item(1, TMapController::colInclude)->setCheckState(Qt::Unchecked);
+    QCOMPARE(header(), QString("ID,BORN"));
+    QCOMPARE(preview->item(1, 2)->text(), QString("1999-12-31"));
+  }
+
   void AnImportIsRefusedWithTheReason_data() {
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("message");
