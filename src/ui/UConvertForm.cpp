@@ -81,7 +81,9 @@ void TConvertForm::BeforeConvert() {
 void TConvertForm::AfterConvert() {
   if (Closing) return;
   ConvertUIPackage->EndConvert();
-  UiSetApplicationTitle("Ferrovan - Convert Complete");
+  bool succeeded = FViewConfiguration && FViewConfiguration->ExecuteController &&
+                   FViewConfiguration->ExecuteController->LastRunSucceeded();
+  UiSetApplicationTitle(succeeded ? "Ferrovan - Convert Complete" : "Ferrovan - Convert Failed");
   repaint();
   QApplication::alert(window());
 }

@@ -27,6 +27,7 @@ void TConvertSessionExecuteController::SetLogSink(TLogSink* sink) { FExecutor->S
 
 void TConvertSessionExecuteController::Run(void*) {
   if (Running) return;
+  FLastRunSucceeded = false;
   Execute();
 }
 
@@ -58,6 +59,9 @@ bool TConvertSessionExecuteController::RunSession() {
   FOutputer->SetLogFile(Session && Session->ConvertOptions ? Session->ConvertOptions->LogFile : "");
   LastEvents = std::chrono::steady_clock::now();
   bool result = FExecutor->Execute();
+  // Code 3 is a run that failed, was stopped or went past its error limit; rows
+  // refused within the limit still make a complete run.
+  FLastRunSucceeded = result && FExecutor->ResultCode != 3;
   // The last rows' progress and whatever the user did meanwhile are shown now.
   LastEvents = {};
   HandleEvents();

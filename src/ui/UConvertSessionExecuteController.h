@@ -30,6 +30,9 @@ class TConvertSessionExecuteController : public TDataConvertController {
   void InitUI() override;
 
   bool IsRunning() const { return Running; }
+  // Whether the last run went through; false after a run that failed, was stopped or
+  // raised, so the window never reports such a run as complete.
+  bool LastRunSucceeded() const { return FLastRunSucceeded; }
   void SetLogSink(TLogSink* sink);
   TProgressConvertOutputer& Outputer() { return *FOutputer; }
   TConvertSessionExecutor& Executor() { return *FExecutor; }
@@ -54,5 +57,6 @@ class TConvertSessionExecuteController : public TDataConvertController {
   std::unique_ptr<TProgressConvertOutputer> FOutputer;
   std::unique_ptr<TConvertSessionExecutor> FExecutor;
   bool Running = false;
+  bool FLastRunSucceeded = false;
   std::chrono::steady_clock::time_point LastEvents;
 };

@@ -78,7 +78,15 @@ bool TConvertSessionSaveLoadAgent::SaveSession() {
 }
 
 void TConvertSessionSaveLoadAgent::LoadSession(const std::string& fileName) {
-  Session->LoadFromFile(fileName);
+  // A session that could not be read must not take the file's name: a later save
+  // would overwrite the file with what the window holds.
+  std::string previous = Session->FileName;
+  try {
+    Session->LoadFromFile(fileName);
+  } catch (...) {
+    Session->FileName = previous;
+    throw;
+  }
   Mapper.ModelToViewAll();
 }
 

@@ -7,6 +7,7 @@
 #include "app/UApp.h"
 #include "app/UConvertSettings.h"
 #include "base/UExceptions.h"
+#include "ui/UDBTableLoadForm.h"
 #include "ui/ULogonForms.h"
 #include "ui/UMainForm.h"
 
@@ -21,6 +22,12 @@ void InstallFrontEnd(TDBConvertApp& app) {
     TMainForm main(app.SourceDBObjectFactory(), app.DestDBObjectFactory(), &app.UserSettings);
     main.ShowLaunch = app.AppSettings && app.AppSettings->ShowLaunch;
     main.HandleError = [&app](const std::exception& e) { app.HandleException(e); };
+    main.CreateChildWindow = [&app](TChildKind kind, const std::string& fileName) -> QWidget* {
+      if (kind != TChildKind::Table) return nullptr;
+      return CreateTableLoadForm(app.SourceDBObjectFactory(), app.DestDBObjectFactory(),
+                                 app.SourceConvertObjectFactory(), app.DestConvertObjectFactory(), app.SessionManager(),
+                                 &app, fileName);
+    };
     TLogonUiSeams seams;
     seams.ShowExceptionReport = [&app](const std::string& text) {
       app.LogError(text);

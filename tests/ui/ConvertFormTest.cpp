@@ -210,7 +210,7 @@ class ConvertFormTest : public QObject {
     QVERIFY(f.Form.btnConvert->isEnabled());
     QVERIFY(!f.Form.btnStop->isEnabled());
     QVERIFY(!f.Form.IsRunning());
-    QCOMPARE(UiApplicationTitle(), std::string("Ferrovan - Convert Complete"));
+    QCOMPARE(UiApplicationTitle(), std::string("Ferrovan - Convert Failed"));
   }
 
   void AFailingValidationChangesNothing() {
