@@ -25,7 +25,10 @@ int main(int argc, char** argv) {
     TApp& app = TFerrovan::GetInstance();
     app.SetParameters(params);
     // Without a display the seams stay unset and the program keeps to the command line.
-    if (DisplayAvailable()) InstallFrontEnd(ConvertApp());
+    if (DisplayAvailable())
+      InstallFrontEnd(ConvertApp());
+    else if (std::string problem = DisplayProblem(); !problem.empty())
+      std::cerr << "ferrovan: " << problem << "\n";
     return app.Run();
   } catch (const std::exception& e) {
     std::cerr << "ferrovan: " << ExceptionMessage(e) << "\n";

@@ -38,6 +38,9 @@ TEST(FerrovanBinaryTest, NoParametersAndNoFrontEndPrintsUsage) {
     auto r = RunFerrovan(dir, "", environment);
     EXPECT_EQ(r.ExitCode, 2);
     EXPECT_NE(r.Err.find("Usage: ferrovan"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Err.find("The display \":59999\" does not answer: no window can open.") != std::string::npos,
+              *environment != 0)
+        << r.Err;
   }
 }
 
