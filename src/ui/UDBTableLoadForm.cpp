@@ -779,8 +779,10 @@ TDBTableLoadForm::TDBTableLoadForm(TDBObjectFactory* sourceDB, TDBObjectFactory*
   loadLayout->addWidget(edtErrorsToAllow);
   loadLayout->addWidget(Named(new QPushButton("Import"), "btnConvert"));
   auto* btnSaveSql = Named(new QPushButton("Save to Sql"), "btnSaveSql");
-  // Writing a script from this window comes later.
+  // Writing a script from this window comes later. Hidden rather than disabled: the end
+  // of every run enables the button again, and a button that does nothing must not show.
   btnSaveSql->setEnabled(false);
+  btnSaveSql->setVisible(false);
   loadLayout->addWidget(btnSaveSql);
   auto* btnStop = Named(new QPushButton("Stop"), "btnStop");
   btnStop->setEnabled(false);
