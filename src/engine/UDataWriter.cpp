@@ -183,7 +183,7 @@ void TUniDBWriter::CommitRows() {
   try {
     Connection->Commit();
   } catch (const std::exception& e) {
-    int uncommitted = FUncommittedRows;
+    int64_t uncommitted = FUncommittedRows;
     NoteFailure(e);
     // A commit cut off with its connection may have reached the database or not.
     if (FConnectionLost) FRowsInDoubt = uncommitted;

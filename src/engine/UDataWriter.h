@@ -48,9 +48,9 @@ class TDataWriter {
   bool Aborted() const { return FAborted; }
   // Rows of this run the destination holds for good (committed); -1 when the writer
   // keeps no such count.
-  virtual int CommittedRows() const { return -1; }
+  virtual int64_t CommittedRows() const { return -1; }
   // Rows whose commit a lost connection cut off: they may or may not have arrived.
-  virtual int RowsInDoubt() const { return 0; }
+  virtual int64_t RowsInDoubt() const { return 0; }
 
   // For checking a run by the destination's own count. The rows the destination table
   // holds now, read outside the run's transaction; raises when they cannot be read, -1
@@ -122,8 +122,8 @@ class TUniDBWriter : public TDBWriter {
   void EndWrite() override;
   // Runs the probe of BeginWrite.
   void CheckDestination() override;
-  int CommittedRows() const override { return FCommittedRows; }
-  int RowsInDoubt() const override { return FRowsInDoubt; }
+  int64_t CommittedRows() const override { return FCommittedRows; }
+  int64_t RowsInDoubt() const override { return FRowsInDoubt; }
   // "select count(*)" of the table on a statement of its own.
   int64_t CountTableRows() override;
   int64_t ChangedRows() const override { return FChangedUnknown ? -1 : FCommittedChanged; }
@@ -203,9 +203,9 @@ class TUniDBWriter : public TDBWriter {
   bool FPaused = false;  // row by row until the next commit point
   int64_t ArrayStart = 0;  // the row counter when the pending array began
   size_t PendingBytes = 0;
-  int FCommittedRows = 0;
-  int FUncommittedRows = 0;  // executed since the last commit
-  int FRowsInDoubt = 0;
+  int64_t FCommittedRows = 0;
+  int64_t FUncommittedRows = 0;  // executed since the last commit
+  int64_t FRowsInDoubt = 0;
   // What the statements reported as changed, counted like the rows themselves.
   int64_t FCommittedChanged = 0;
   int64_t FUncommittedChanged = 0;

@@ -284,7 +284,7 @@ void TDataConverter::EndWriteAfterFailure() {
   }
   // Rows count as converted only once committed: those of an interval or an array in
   // flight when the item failed are not in the table.
-  int committed = Writer->CommittedRows();
+  int64_t committed = Writer->CommittedRows();
   if (committed < 0) {
     if (!endFailure.empty()) return;
     committed = FStatus.ConvertedRows;
@@ -293,7 +293,7 @@ void TDataConverter::EndWriteAfterFailure() {
   FStatus.ConvertedRows = committed;
   FStatus.Message = std::to_string(committed) + " rows reached the table before the failure.";
   FStatus.FireMessage();
-  if (int inDoubt = Writer->RowsInDoubt(); inDoubt > 0) {
+  if (int64_t inDoubt = Writer->RowsInDoubt(); inDoubt > 0) {
     FStatus.Message = "The connection was lost while committing " + std::to_string(inDoubt) +
                       " more rows: they may have reached the table too.";
     FStatus.FireMessage();
