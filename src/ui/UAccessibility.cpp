@@ -47,8 +47,11 @@ std::vector<std::string> UnnamedInputControls(QWidget* window) {
 
 std::vector<std::string> UncaptionedButtonsAndPages(QWidget* window) {
   std::vector<std::string> uncaptioned;
-  for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+    // Qt's own helpers (the overflow buttons of menu and tool bars) name themselves.
+    if (button->objectName().startsWith("qt_")) continue;
     if (button->text().isEmpty() && button->accessibleName().isEmpty()) uncaptioned.push_back(NameOf(button));
+  }
   for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
     for (int i = 0; i < tabs->count(); ++i)
       if (tabs->tabText(i).isEmpty()) uncaptioned.push_back(NameOf(tabs->widget(i)));

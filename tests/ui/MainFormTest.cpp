@@ -11,6 +11,7 @@
 
 #include "base/USettingsStore.h"
 #include "support/QtTestMain.h"
+#include "ui/UAccessibility.h"
 #include "ui/ULogonForms.h"
 #include "ui/UMainForm.h"
 #include "ui/UiFixtures.h"
@@ -309,6 +310,20 @@ class MainFormTest : public QObject {
     QCOMPARE(Store->ReadString("Software\\Quillmark\\Ferrovan", "NotShowLaunch"), std::string("-1"));
     dialog.chkNotShow->click();
     QCOMPARE(Store->ReadString("Software\\Quillmark\\Ferrovan", "NotShowLaunch"), std::string("0"));
+  }
+
+  // A screen reader, and the outside-in tests, find controls by their labels and captions.
+  void theWindowsControlsCanBeNamedByAScreenReader() {
+    TTestSides sides;
+    auto main = NewMain(sides);
+    TStartTaskDlg start(main.get(), Store.get());
+    TTabRenameDlg rename("Query");
+    for (QWidget* window : std::initializer_list<QWidget*>{main.get(), &start, &rename}) {
+      QCOMPARE(UnnamedInputControls(window), std::vector<std::string>{});
+      QStringList uncaptioned;
+      for (const auto& name : UncaptionedButtonsAndPages(window)) uncaptioned << QString::fromStdString(name);
+      QVERIFY2(uncaptioned.isEmpty(), qPrintable(uncaptioned.join(", ")));
+    }
   }
 
   void recentSessionsFillTheArrowMenus() {
